@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+namespace rt570 {
+
+// The serial-port layer the tool talks through. The four calls keep the argument scheme of the
+// port library the meter's software has always used: ports are numbered, the rate is in baud,
+// parity 0 is none and stop-bit code 0 is one stop bit.
+//
+// Receive_Binary reads into buf from its first byte, returns as soon as `count` bytes arrived
+// and at the latest after `timeoutMs`; bytes it did not receive are left untouched in buf. A
+// port that is not open, or that vanished, behaves like a silent line: sends go nowhere and
+// reads time out. Close_Com on a port that is not open does nothing.
+class SerialLine {
+public:
+    virtual ~SerialLine() = default;
+
+    virtual void Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) = 0;
+    virtual void Close_Com(uint8_t port) = 0;
+    virtual int Send_Binary(uint8_t port, const uint8_t* buf, int count) = 0;
+    // Returns the number of bytes received (the library's 16-bit result); `aux` is the word the
+    // caller passes by address on every read.
+    virtual uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
+                                    uint16_t* aux) = 0;
+};
+
+} // namespace rt570

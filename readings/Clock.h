@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+
+namespace rt570 {
+
+class Session;
+
+// The clock request (16 attempts) and its display in the date and time labels.
+void ReadClock(Session& session);
+// "Время ПК в прибор": the PC's clock to the meter.
+void writePcClock(Session& session);
+
+// "Дата:  2014.01.05 " and "Время:  09:07:03" from a DateCode and the seconds.
+QString clockDateText(uint32_t dateCode);
+QString clockTimeText(uint32_t dateCode, uint8_t seconds);
+
+} // namespace rt570

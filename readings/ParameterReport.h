@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+namespace rt570 {
+
+class Session;
+
+// "Записать параметры прибора в файл": reads the parameter slots and writes the three tables.
+void parameterReport(Session& session);
+// "view_read": the last reply's bytes and figures into the log.
+void replyView(Session& session);
+// The names of the parameter slots, filled once at start-up.
+void fillParameterNames(std::array<QString, 256>& names);
+
+} // namespace rt570
