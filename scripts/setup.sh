@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building and testing rt570 needs on Debian 12 (as root, or through sudo), then
+# configures and builds into the folder given (default: build).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=${1:-"$here/build"}
+shift || true
+
+packages=(build-essential cmake pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev
+          libgmock-dev clang libclang-rt-dev xvfb xauth time)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+cmake -S "$here" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)"
