@@ -6,15 +6,19 @@ namespace rt570 {
 
 class Session;
 
-// The date picker's change: SelectedDate, ArchiveDate and DaysInArchiveMonth.
+// The date picker's change: SelectedDate, ArchiveDate (full year) and DaysInArchiveMonth.
 void DateTimePicker1Change(Session& session, const QDate& picked);
 
-// "Часовые", "Суточные", "Месячные": read the archive of the picked date and append the report.
-// Each works on its own copy of the picked date.
+// "Часовые", "Суточные", "Месячные": read the archive of the picked date and append the report
+// to the hourly, daily or monthly file. Each works on its own copy of the picked date, so a
+// change of the picker during the reads changes nothing under it. A date outside 2000-01-01 ..
+// 2042-12-31 is refused with an OperationError before any request. All requests are made even
+// when some fail; a line that cannot be written ends the operation with an OperationError
+// ("I/O error 103" when no report file is open), after all reads that precede that line.
 void hourlyReport(Session& session, const QDate& picked);
 void dailyReport(Session& session, const QDate& picked);
 void monthlyReport(Session& session, const QDate& picked);
-// The hidden dump of the hourly flow tables into the hourly file.
+// The hidden dump of the hourly flow tables into the hourly file (no requests).
 void dumpHourlyFlows(Session& session);
 
 } // namespace rt570

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace rt570 {
@@ -8,12 +9,18 @@ namespace rt570 {
 // Nine archive quantities: 0..3 channel flow or volume, 4 mains time "Тс", 5..8 operating time.
 constexpr int kArchiveQuantities = 9;
 constexpr int kArchiveSlots = 256;
+constexpr int kMainsQuantity = 4;
 
 // Record kinds sent in request byte 4.
 constexpr uint8_t kKindHourly = 0;
 constexpr uint8_t kKindDaily = 1;
 constexpr uint8_t kKindMonthly = 2;
 constexpr uint8_t kKindIntegrators = 4;
+
+using ArchiveTable = std::array<double, kArchiveSlots>;
+using ArchiveTableSet = std::array<ArchiveTable, kArchiveQuantities>;
+// One value per quantity, as a record delivers it.
+using ArchiveRecord = std::array<double, kArchiveQuantities>;
 
 struct ArchiveDateParts {
     uint16_t year = 0; // full year, or YY = year - 2000 once an operation took the date
@@ -24,12 +31,20 @@ struct ArchiveDateParts {
 // The archive request inputs and the nine tables; they live as long as the window and are never
 // cleared.
 struct ArchiveState {
-    std::array<std::array<double, kArchiveSlots>, kArchiveQuantities> ArchiveTables{};
+    ArchiveTableSet ArchiveTables{};
     uint8_t ArchiveQuantity = 0;
     uint8_t ArchiveKind = 0;
     uint16_t ArchiveSlot = 0;
     ArchiveDateParts ArchiveDate;
     uint8_t DaysInArchiveMonth = 0;
+
+    // The nine entries of one slot.
+    ArchiveRecord record(int slot) const {
+        ArchiveRecord r{};
+        for (int q = 0; q < kArchiveQuantities; ++q)
+            r[std::size_t(q)] = ArchiveTables[std::size_t(q)][std::size_t(slot)];
+        return r;
+    }
 };
 
 } // namespace rt570

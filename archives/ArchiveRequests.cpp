@@ -1,0 +1,69 @@
+#include "archives/ArchiveRequests.h"
+
+#include "archives/ArchiveState.h"
+#include "link/Link.h"
+
+namespace rt570 {
+
+namespace {
+
+constexpr int kFlowQuantities = 4;
+
+void store(ArchiveState& archive, double value) {
+    // Slots come from hours and days (0..31); the bound keeps a stray slot off the table's end.
+    if (archive.ArchiveQuantity < kArchiveQuantities && archive.ArchiveSlot < kArchiveSlots)
+        archive.ArchiveTables[archive.ArchiveQuantity][archive.ArchiveSlot] = value;
+}
+
+void requestArchive(Link& link, const ArchiveState& archive, uint8_t command, int attempts) {
+    link.request(command, archive.ArchiveQuantity, archive.ArchiveKind, link.DateCode,
+                 kFlushTimeoutMs, attempts);
+}
+
+} // namespace
+
+int32_t roundUpFullDay(int32_t value) {
+    return value > kFullDayLow && value < kFullDay ? kFullDay : value;
+}
+
+void ReadArchiveFloat(Link& link, ArchiveState& archive) {
+    requestArchive(link, archive, kCmdArchiveFloat, kArchiveAttempts);
+    if (archive.ArchiveQuantity < kFlowQuantities)
+        store(archive, static_cast<double>(link.replyFloat()));
+}
+
+void ReadArchiveInteger(Link& link, ArchiveState& archive) {
+    requestArchive(link, archive, kCmdArchiveInteger, kArchiveAttempts);
+    store(archive, static_cast<double>(roundUpFullDay(link.replyInteger())));
+}
+
+void ReadIntegratorValue(Link& link, ArchiveState& archive) {
+    requestArchive(link, archive, kCmdArchiveInteger, kIntegratorValueAttempts);
+    store(archive, static_cast<double>(link.replyInteger()));
+}
+
+void ReadFlowRecord(Link& link, ArchiveState& archive) {
+    for (uint8_t q = 0; q < kArchiveQuantities; ++q) {
+        archive.ArchiveQuantity = q;
+        if (q < kFlowQuantities)
+            ReadArchiveFloat(link, archive);
+        else
+            ReadArchiveInteger(link, archive);
+    }
+}
+
+void ReadMonthRecord(Link& link, ArchiveState& archive) {
+    for (uint8_t q = 0; q < kArchiveQuantities; ++q) {
+        archive.ArchiveQuantity = q;
+        ReadArchiveInteger(link, archive);
+    }
+}
+
+void ReadIntegratorRecord(Link& link, ArchiveState& archive) {
+    for (uint8_t q = 0; q < kArchiveQuantities; ++q) {
+        archive.ArchiveQuantity = q;
+        ReadIntegratorValue(link, archive);
+    }
+}
+
+} // namespace rt570

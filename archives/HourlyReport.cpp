@@ -1,0 +1,99 @@
+#include "archives/ArchiveDate.h"
+#include "archives/ArchiveLayout.h"
+#include "archives/ArchiveReports.h"
+#include "archives/ArchiveRequests.h"
+#include "readings/NumberText.h"
+#include "session/Session.h"
+
+namespace rt570 {
+
+namespace {
+
+constexpr int kHoursPerDay = 24;
+constexpr int kHourProgressStep = 4;
+constexpr int kProgressDone = 100;
+// The dump of the hourly flows uses the copies of the flow formats.
+constexpr int kDumpChannels = 4;
+
+const QString kTitle =
+    QStringLiteral("Среднечасовые значения расходов и прирост интеграторов за час: ");
+// "G", "B" Latin; "Час", "Тс", "м3/ч", "ч" Cyrillic.
+const QString kHead1 = QStringLiteral(
+    "| Час |   G1,  |   G2,  |   G3,  |   G4,  |  B1, |  B2, |  B3, |  B4, |  Тс, |");
+const QString kHead2 = QStringLiteral(
+    "|     |  м3/ч  |  м3/ч  |  м3/ч  |  м3/ч  |   ч  |   ч  |   ч  |   ч  |   ч  |");
+// Latin "C", Cyrillic "ут".
+const QString kDayTotalOpening = QStringLiteral("|Cут. : ");
+const QString kSixBlanks = QStringLiteral("      ");
+// Latin "Toc".
+const QString kMainsOffLabel = QStringLiteral("Время отсутствия сети Toc ,час : ");
+const QString kIntegratorTitle = QStringLiteral("Значение интеграторов на 23 час 59 мин 59 сек");
+
+} // namespace
+
+void hourlyReport(Session& session, const QDate& picked) {
+    const ArchiveDateParts date = takeArchiveDate(session, picked);
+    session.setStatusText(QStringLiteral("Считывание часовых архивов"));
+    Link& link = session.link;
+    ArchiveState& archive = session.archive;
+
+    archive.ArchiveKind = kKindHourly;
+    for (int h = 0; h < kHoursPerDay; ++h) {
+        link.DateCode = archiveDateCode(date.year, date.month, date.day, h);
+        archive.ArchiveSlot = uint16_t(h);
+        ReadFlowRecord(link, archive);
+        session.setProgress(h * kHourProgressStep);
+    }
+    session.setProgress(kProgressDone);
+
+    ReportFile& file = session.reports.file(Report::Hourly);
+    const ChannelFormats formats = channelFormats(session);
+    const QStringList header = headerBlock(kTitle + titleDay(date.year, date.month, date.day),
+                                           deviceLine(link.values[0]), kHead1, kHead2);
+    for (const QString& line : header)
+        file.appendLine(line);
+    for (int h = 0; h < kHoursPerDay; ++h)
+        file.appendLine(tableRow(h, archive.record(h), formats, ChannelCells::Flow));
+    file.appendLine(RuleLine());
+
+    // The day's record and then its end-of-day integrators land in the slot of the day, after
+    // the hour rows were written; each is printed before the next read overwrites it.
+    archive.ArchiveKind = kKindDaily;
+    link.DateCode = archiveDateCode(date.year, date.month, date.day, kDayRecordHour);
+    archive.ArchiveSlot = date.day;
+    ReadFlowRecord(link, archive);
+    const ArchiveRecord day = archive.record(date.day);
+    file.appendLine(kDayTotalOpening + recordCells(day, formats, ChannelCells::Flow));
+    file.appendLine(kSixBlanks);
+    // The day's mains time counts the hours with mains present; the rest of 24 h it was off.
+    file.appendLine(kMainsOffLabel + hoursText(kFullDay - day[kMainsQuantity]) +
+                    QStringLiteral("  "));
+    file.appendLine(kSixBlanks);
+
+    archive.ArchiveKind = kKindIntegrators;
+    archive.ArchiveSlot = date.day;
+    ReadIntegratorRecord(link, archive);
+    file.appendLine(kIntegratorTitle);
+    for (const QString& line : integratorLines(archive.record(date.day), formats))
+        file.appendLine(line);
+
+    session.setStatusText(QStringLiteral("Архивы записаны"));
+    file.flush();
+}
+
+void dumpHourlyFlows(Session& session) {
+    ReportFile& file = session.reports.file(Report::Hourly);
+    const auto& tables = session.archive.ArchiveTables;
+    for (int h = 0; h < kHoursPerDay; ++h) {
+        QString line = formatZeroPadded(h, 2);
+        for (int q = 0; q < kDumpChannels; ++q) {
+            const FormatPair& format = session.formats.ValueFormats[size_t(kDumpFormatBase + q)];
+            line += formatFixed(tables[size_t(q)][size_t(h)], format.width, format.precision);
+            line += QLatin1Char(' ');
+        }
+        file.appendLine(line);
+    }
+    file.flush();
+}
+
+} // namespace rt570

@@ -1,0 +1,52 @@
+#include "archives/ArchiveDate.h"
+#include "archives/ArchiveLayout.h"
+#include "archives/ArchiveReports.h"
+#include "archives/ArchiveRequests.h"
+#include "session/Session.h"
+
+namespace rt570 {
+
+namespace {
+
+constexpr int kReportingDaySlot = 3; // value table slot of the meter's reporting day
+constexpr uint16_t kMonthSlot = 23;
+constexpr int kProgressDone = 100;
+
+const QString kTitle = QStringLiteral("Прирост интеграторов за месяц:");
+// "V", "B" Latin; "Сут", "Тс", "м3", "ч" Cyrillic. The third head has no comma.
+const QString kHead1 = QStringLiteral(
+    "| Сут |   V1,  |   V2,  |   V3   |   V4,  |  B1, |  B2, |  B3, |  B4, |  Тс, |");
+const QString kHead2 = QStringLiteral(
+    "|     |   м3   |   м3   |   м3   |   м3   |   ч  |   ч  |   ч  |   ч  |   ч  |");
+
+} // namespace
+
+void monthlyReport(Session& session, const QDate& picked) {
+    ArchiveDateParts date = takeArchiveDate(session, picked);
+    session.setStatusText(QStringLiteral("Считывание месячных архивов"));
+    Link& link = session.link;
+    ArchiveState& archive = session.archive;
+
+    // The monthly record is addressed by the meter's reporting day, not the day picked.
+    const int day = reportingDay(link.values[kReportingDaySlot]);
+    date.day = uint16_t(day);
+    archive.ArchiveDate = date;
+    archive.ArchiveKind = kKindMonthly;
+    link.DateCode = archiveDateCode(date.year, date.month, day, kDayRecordHour);
+    archive.ArchiveSlot = kMonthSlot;
+    ReadMonthRecord(link, archive);
+    session.setProgress(kProgressDone);
+
+    ReportFile& file = session.reports.file(Report::Monthly);
+    const ChannelFormats formats = channelFormats(session);
+    for (const QString& line : headerBlock(kTitle + titleMonth(date.year, date.month),
+                                           deviceLine(link.values[0], false), kHead1, kHead2))
+        file.appendLine(line);
+    file.appendLine(tableRow(day, archive.record(kMonthSlot), formats, ChannelCells::Volume));
+    file.appendLine(QStringLiteral(" "));
+
+    session.setStatusText(QStringLiteral("Архивы записаны"));
+    file.flush();
+}
+
+} // namespace rt570
