@@ -1,8 +1,21 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace rt570 {
+
+// The error number the window shows for a write to a file that is not open.
+constexpr int kFileNotOpenError = 103;
+
+// Message of a failed create: "Invalid filename" when the folder is missing (or a part of the
+// path is not a folder, or the name is too long), "File access denied" when access is refused
+// (also for a name that is a folder), else "I/O error N" with the system's error number.
+QString createErrorText(int systemError);
+// Message of a failed write: "I/O error N".
+QString ioErrorText(int systemError);
+// The Windows-1251 bytes of a report text; a character the code page cannot hold becomes '?'.
+QByteArray reportBytes(const QString& text);
 
 // One report file: created empty by the opening read, appended to line by line by the reports,
 // closed by Stop. Lines are written as Windows-1251 bytes followed by CR LF, each one straight to
@@ -15,12 +28,15 @@ public:
     ReportFile& operator=(const ReportFile&) = delete;
     ~ReportFile();
 
-    // Creates (or empties) the file and keeps it open for appending. "Invalid filename" when the
-    // folder is missing, "File access denied" when access is refused, else "I/O error N".
+    // Creates (or empties) the file and keeps it open for appending; a file this object held
+    // open before is closed first. Errors as createErrorText().
     void create(const QString& path);
-    // Appends one line; "I/O error 103" when the file is not open.
+    // Appends one line; "I/O error 103" when the file is not open, "I/O error N" when the system
+    // refuses the write (N = 28 on a full disk); after a failed write the lines before it are
+    // flushed to disk.
     void appendLine(const QString& text);
-    // Makes what was written durable on disk.
+    // Makes what was written durable on disk ("I/O error N" when the system reports a failed
+    // write-back). Nothing to do when the file is not open.
     void flush();
     // Closes the file; "I/O error 103" when it is not open.
     void close();
@@ -28,6 +44,8 @@ public:
     const QString& path() const { return m_path; }
 
 private:
+    void release();
+
     int m_fd = -1;
     QString m_path;
 };

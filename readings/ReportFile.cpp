@@ -1,0 +1,173 @@
+#include "readings/ReportFile.h"
+
+#include "link/OperationError.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <cerrno>
+#include <fcntl.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace rt570 {
+
+namespace {
+
+const char kLineEnd[] = "\r\n";
+constexpr char kUnmappable = '?';
+
+#ifdef _WIN32
+int openForWriting(const QString& path) {
+    return ::_wopen(reinterpret_cast<const wchar_t*>(path.utf16()),
+                    _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                    _S_IREAD | _S_IWRITE);
+}
+long long writeSome(int fd, const char* data, size_t size) {
+    return ::_write(fd, data, unsigned(size > 0x7FFFFFFF ? 0x7FFFFFFF : size));
+}
+int syncFile(int fd) {
+    return ::_commit(fd);
+}
+int closeFile(int fd) {
+    return ::_close(fd);
+}
+#else
+int openForWriting(const QString& path) {
+    int fd;
+    do {
+        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                    0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+long long writeSome(int fd, const char* data, size_t size) {
+    return ::write(fd, data, size);
+}
+int syncFile(int fd) {
+    return ::fsync(fd);
+}
+int closeFile(int fd) {
+    return ::close(fd);
+}
+#endif
+
+// fsync on a terminal, a pipe or a device such as /dev/null is refused with EINVAL; there is
+// nothing to make durable there.
+bool syncNotSupported(int error) {
+    return error == EINVAL
+#ifdef ENOTSUP
+           || error == ENOTSUP
+#endif
+#ifdef EROFS
+           || error == EROFS
+#endif
+        ;
+}
+
+} // namespace
+
+QString createErrorText(int systemError) {
+    switch (systemError) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        return QStringLiteral("Invalid filename");
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return QStringLiteral("File access denied");
+    default:
+        return ioErrorText(systemError);
+    }
+}
+
+QString ioErrorText(int systemError) {
+    return QStringLiteral("I/O error %1").arg(systemError);
+}
+
+QByteArray reportBytes(const QString& text) {
+    QStringEncoder encoder("windows-1251");
+    QByteArray bytes = encoder.encode(text);
+    if (!encoder.hasError())
+        return bytes;
+    // Some character has no place in the code page: encode one code point at a time and put
+    // '?' for each one that fails, as a text editor saving in this code page does.
+    bytes.clear();
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length =
+            (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+                ? 2
+                : 1;
+        QStringEncoder single("windows-1251");
+        const QByteArray piece = single.encode(QStringView(text).mid(i, length));
+        if (single.hasError() || piece.isEmpty())
+            bytes += kUnmappable;
+        else
+            bytes += piece;
+        i += length;
+    }
+    return bytes;
+}
+
+ReportFile::~ReportFile() {
+    release();
+}
+
+void ReportFile::release() {
+    if (m_fd >= 0) {
+        closeFile(m_fd);
+        m_fd = -1;
+    }
+}
+
+void ReportFile::create(const QString& path) {
+    release();
+    m_path = path;
+    const int fd = openForWriting(path);
+    if (fd < 0)
+        throw OperationError(createErrorText(errno));
+    m_fd = fd;
+}
+
+void ReportFile::appendLine(const QString& text) {
+    if (m_fd < 0)
+        throw OperationError(ioErrorText(kFileNotOpenError));
+    const QByteArray line = reportBytes(text) + kLineEnd;
+    const char* data = line.constData();
+    size_t left = size_t(line.size());
+    while (left > 0) {
+        const long long written = writeSome(m_fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            // A write that moves nothing and reports no error would loop for ever.
+            const int error = written < 0 ? errno : EIO;
+            // The lines written before the failed one stay, and reach the disk now.
+            syncFile(m_fd);
+            throw OperationError(ioErrorText(error));
+        }
+        data += written;
+        left -= size_t(written);
+    }
+}
+
+void ReportFile::flush() {
+    if (m_fd < 0)
+        return;
+    if (syncFile(m_fd) != 0 && !syncNotSupported(errno))
+        throw OperationError(ioErrorText(errno));
+}
+
+void ReportFile::close() {
+    if (m_fd < 0)
+        throw OperationError(ioErrorText(kFileNotOpenError));
+    // The reports flush at their end; what the system still holds is written back by it.
+    release();
+}
+
+} // namespace rt570
