@@ -1,0 +1,58 @@
+#include "sim/Simulator.h"
+
+#include <QStringList>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void onSignal(int) {
+    g_stop = 1;
+}
+
+void catchSignals() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no restart: a signal wakes the line loop at once
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace rt570::sim;
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    SimOptions options;
+    QString error;
+    if (!parseSimOptions(arguments, options, &error)) {
+        std::fprintf(stderr, "rt570-sim: %s\n%s", qPrintable(error), qPrintable(simUsage()));
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(simUsage()), stdout);
+        return 0;
+    }
+
+    catchSignals();
+    Simulator simulator(options);
+    if (!simulator.open(&error)) {
+        std::fprintf(stderr, "rt570-sim: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(simulator.slavePath()));
+    std::fflush(stdout);
+    std::fprintf(stderr, "rt570-sim: meter %.0f at address %d on %s%s%s\n",
+                 double(simulator.model().parameter(0)), int(options.address),
+                 qPrintable(simulator.slavePath()), options.link.isEmpty() ? "" : ", link ",
+                 qPrintable(options.link));
+    simulator.run([] { return g_stop != 0; });
+    return 0;
+}
