@@ -1,0 +1,93 @@
+#include "readings/CurrentValues.h"
+
+#include "readings/Clock.h"
+#include "readings/NumberText.h"
+#include "session/Session.h"
+
+#include <array>
+
+namespace rt570 {
+
+namespace {
+
+constexpr int kChannels = 4;
+constexpr int kFlowCount = 4;
+constexpr int kIntegerCount = 13;
+constexpr int kFlowProgressStep = 5;
+constexpr int kIntegerProgressStep = 5;
+constexpr int kIntegerProgressStart = 20;
+constexpr int kProgressDone = 100;
+
+// Value table slots: maximum flow of channel k at 10*k; G1..G4 at 256..259; V1..V4 at 512..515;
+// mains time at 520; operating hours B1..B4 at 521..524.
+constexpr int kGmaxSlotStep = 10;
+constexpr int kMainsSlot = 520;
+// Hours are counted in units of 1/10000 h.
+constexpr double kHourUnits = 10000.0;
+
+constexpr int kVolumeWidth = 11;
+constexpr int kHoursWidth = 11;
+constexpr int kHoursPrecision = 4;
+
+} // namespace
+
+void readCurrentValues(Session& session) {
+    Link& link = session.link;
+    Display& display = session.display;
+    Formats& formats = session.formats;
+
+    session.setStatusText(QStringLiteral("Считывание параметров"));
+
+    std::array<int, kChannels> precision{};
+    for (int k = 1; k <= kChannels; ++k) {
+        precision[size_t(k - 1)] = ChannelPrecision(link.values[size_t(kGmaxSlotStep * k)]);
+        formats.ValueFormats[size_t(k - 1)] = {kFlowFormatWidth, precision[size_t(k - 1)]};
+    }
+
+    for (int i = 0; i < kFlowCount; ++i) {
+        link.ValueIndex = uint8_t(i);
+        link.ReadCurrentFloat();
+        session.setProgress(kFlowProgressStep * i);
+    }
+
+    for (int k = 1; k <= kChannels; ++k) {
+        const FormatPair& format = formats.ValueFormats[size_t(k - 1)];
+        display.flowLabels[size_t(k - 1)] =
+            QStringLiteral("G%1,м3/час: ").arg(k) +
+            formatFixed(link.values[size_t(kFloatSection + k - 1)], format.width, format.precision);
+    }
+    session.changed();
+
+    for (int i = 0; i < kIntegerCount; ++i) {
+        link.ValueIndex = uint8_t(i);
+        link.ReadCurrentInteger();
+        session.setProgress(kIntegerProgressStep * i + kIntegerProgressStart);
+    }
+    session.setProgress(kProgressDone);
+
+    for (int k = 1; k <= kChannels; ++k) {
+        const int p = precision[size_t(k - 1)];
+        const double volume =
+            link.values[size_t(kIntegerSection + k - 1)] / formats.ScaleTable[size_t(p)];
+        display.volumeLabels[size_t(k - 1)] =
+            QStringLiteral("V%1,м3: ").arg(k) + formatFixed(volume, kVolumeWidth, p - 1);
+    }
+    for (int k = 1; k <= kChannels; ++k) {
+        // Cyrillic "В".
+        display.hoursLabels[size_t(k - 1)] =
+            QStringLiteral("В%1,ч: ").arg(k) +
+            formatFixed(link.values[size_t(kMainsSlot + k)] / kHourUnits, kHoursWidth,
+                        kHoursPrecision);
+    }
+    // Latin "T", Cyrillic "с".
+    display.mainsLabel =
+        QStringLiteral("Tс,ч: ") +
+        formatFixed(link.values[kMainsSlot] / kHourUnits, kHoursWidth, kHoursPrecision);
+    session.changed();
+
+    ReadClock(session);
+
+    session.setStatusText(QStringLiteral("Параметры считаны"));
+}
+
+} // namespace rt570

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "link/ValueTable.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace rt570 {
+
+// Writes `piece` over `line` from `column` on (columns count from 1), replacing as many
+// characters as the piece has; a piece that reaches past the end makes the line longer.
+void overwriteAt(QString& line, int column, const QString& piece);
+
+// The lines of one parameter report: the channel table, the general table and the additional
+// table, from the values in the table and the slot names.
+QStringList parameterReportLines(const ValueTable& values, const std::array<QString, 256>& names);
+
+} // namespace rt570
