@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -57,6 +58,17 @@ inline QByteArray replyWith(uint8_t command, uint32_t data) {
     const ReplyFrame f = makeReply(1, command, 0, 0, data);
     return QByteArray(reinterpret_cast<const char*>(f.data()), kFrameLength);
 }
+
+// A recording host that also lets a test watch every change of the display.
+class WatchingHost : public RecordingHost {
+public:
+    void displayChanged() override {
+        RecordingHost::displayChanged();
+        if (onDisplayChanged)
+            onDisplayChanged();
+    }
+    std::function<void()> onDisplayChanged;
+};
 
 // A session with open report files in a temporary home and the known meter on a fake line.
 class ArchiveSession : public ::testing::Test {
@@ -106,12 +118,25 @@ protected:
         QFile f(QStringLiteral(RT570_TEST_DATA "/") + QLatin1String(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing golden file");
     }
+    // A text as the report file holds it.
+    static QByteArray cp1251(const QString& text) {
+        QStringEncoder encoder("windows-1251");
+        return encoder.encode(text);
+    }
     // Runs an operation as the front ends do: through the guard that shows its error.
     void run(const std::function<void()>& operation) { session.runOperation(operation); }
+    // Every progress position shown, in order, without repeats.
+    void watchProgress() {
+        host.onDisplayChanged = [this] {
+            if (progress.empty() || progress.back() != session.display.progress)
+                progress.push_back(session.display.progress);
+        };
+    }
+    std::vector<int> progress;
 
     QTemporaryDir home;
     FakeSerialLine line;
-    RecordingHost host;
+    WatchingHost host;
     Session session{line, host, home.path()};
     std::function<double(const ArchiveAsk&)> flow = knownFlow;
     std::function<int32_t(const ArchiveAsk&)> integer = knownInteger;
