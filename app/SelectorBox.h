@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QComboBox>
+
+namespace rt570 {
+
+// An editable drop-down selector whose selected item follows the operator: picking a line
+// selects it, typing into the text line selects none (itemIndex() is -1 then), as the meter
+// tools' selectors have always behaved. Typed text is never added to the list, and nothing is
+// completed while typing.
+class SelectorBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit SelectorBox(QWidget* parent = nullptr);
+
+    // The selected line, or -1 once the text line was edited after the last pick.
+    int itemIndex() const { return m_edited ? -1 : currentIndex(); }
+    // Selects a line as the program does (no change signal).
+    void selectItem(int index);
+    // Puts text into the text line as the program does: no line counts as selected.
+    void setText(const QString& text);
+
+signals:
+    // The operator picked a line or edited the text line; `index` is itemIndex() afterwards.
+    void changedByUser(int index);
+
+private:
+    bool m_edited = false;
+};
+
+} // namespace rt570
