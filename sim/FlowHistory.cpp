@@ -32,7 +32,6 @@ enum Stream : uint64_t {
     OutageLength,
     Fault,
     FaultLength,
-    Installed
 };
 
 } // namespace
@@ -65,8 +64,8 @@ Totals Totals::operator-(const Totals& o) const {
     return t;
 }
 
-FlowHistory::FlowHistory(uint32_t seed) : m_seed(seed) {
-    m_installed = QDate(2019, 1, 1).addDays(qint64(unitRandom(seed, Installed) * 730));
+FlowHistory::FlowHistory(uint32_t seed, const QDate& installed)
+    : m_seed(seed), m_installed(installed) {
     for (size_t c = 0; c < 4; ++c)
         m_level[c] = kMaximumFlows[c] * (0.3 + 0.35 * unitRandom(seed, Level, c));
 }

@@ -37,7 +37,7 @@ struct Totals {
 // seed; any hour can be asked for in any order.
 class FlowHistory {
 public:
-    explicit FlowHistory(uint32_t seed);
+    FlowHistory(uint32_t seed, const QDate& installed);
 
     QDate installed() const { return m_installed; }
     // Counts per m3 of channel c (0..3), from its maximum flow: 1000, 100, 10, 1 or 0.1.

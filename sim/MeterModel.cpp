@@ -12,13 +12,22 @@ namespace {
 // A meter's clock is never quite right: it starts up to a minute and a half off the PC.
 constexpr int kLargestDriftMs = 90000;
 constexpr uint64_t kDriftStream = 0xC10C;
+// Installed two to three years before the simulation starts.
+constexpr int kInstalledDaysBefore = 730;
+constexpr int kInstalledSpreadDays = 365;
+constexpr uint64_t kInstalledStream = 0x1457;
+
+QDate installationDate(uint32_t seed, const QDateTime& pcTime) {
+    return pcTime.date().addDays(-kInstalledDaysBefore -
+                                 qint64(unitRandom(seed, kInstalledStream) * kInstalledSpreadDays));
+}
 
 } // namespace
 
-MeterModel::MeterModel(uint32_t seed, uint32_t serial, uint8_t address)
-    : m_seed(seed),
+MeterModel::MeterModel(uint32_t seed, uint32_t serial, uint8_t address, PcClock pcClock)
+    : clock(std::move(pcClock)), m_seed(seed),
       m_parameters(makeParameters(seed, serial ? serial : defaultSerial(seed), address)),
-      m_history(seed) {
+      m_history(seed, installationDate(seed, clock())) {
     m_offsetMs = qint64((unitRandom(seed, kDriftStream) * 2 - 1) * kLargestDriftMs);
 }
 

@@ -26,9 +26,15 @@ struct ClockReading {
 // PC's clock comes from `clock`, which tests replace.
 class MeterModel {
 public:
-    explicit MeterModel(uint32_t seed, uint32_t serial = 0, uint8_t address = 1);
+    using PcClock = std::function<QDateTime()>;
+    static QDateTime systemTime() { return QDateTime::currentDateTime(); }
 
-    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+    // The meter was installed a few years before the PC time it starts at (the seed says how
+    // many); nothing was metered before that.
+    explicit MeterModel(uint32_t seed, uint32_t serial = 0, uint8_t address = 1,
+                        PcClock pcClock = systemTime);
+
+    PcClock clock;
 
     uint32_t seed() const { return m_seed; }
     const FlowHistory& history() const { return m_history; }

@@ -3,12 +3,15 @@
 #include "link/SerialLine.h"
 
 #include <QString>
+#include <memory>
 
 namespace rt570 {
 
 // The serial backend on Qt SerialPort. Port number N is the device $RT570_HOME/comN when that
 // path exists (usually a link to a USB adapter or the simulator's pseudo-terminal), else COMN on
-// Windows and /dev/ttyS<N-1> elsewhere.
+// Windows and /dev/ttyS<N-1> elsewhere. Ports are kept by number: opening one leaves the others
+// as they are. A port that could not be opened, or whose device went away, acts as a silent line.
+// None of the calls runs the Qt event loop; they block in the port's own waits.
 class QtSerialLine : public SerialLine {
 public:
     explicit QtSerialLine(QString home);
@@ -26,7 +29,7 @@ public:
 
 private:
     struct Impl;
-    Impl* m_impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 } // namespace rt570
