@@ -31,7 +31,7 @@ QByteArray joined(const Transmissions& out) {
 
 class HayesModemLine : public ::testing::Test {
 protected:
-    Modem() {
+    HayesModemLine() {
         modem.clock = [this] { return now; };
     }
     Transmissions at(long long ms, const QByteArray& in) {
