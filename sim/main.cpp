@@ -1,8 +1,10 @@
+#include "sim/ModemOptions.h"
 #include "sim/Simulator.h"
 
 #include <QStringList>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -31,18 +33,23 @@ int main(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
 
     SimOptions options;
+    ModemOptions modem;
     QString error;
-    if (!parseSimOptions(arguments, options, &error)) {
-        std::fprintf(stderr, "rt570-sim: %s\n%s", qPrintable(error), qPrintable(simUsage()));
+    if (!takeModemOptions(arguments, modem, &error) ||
+        !parseSimOptions(arguments, options, &error)) {
+        std::fprintf(stderr, "rt570-sim: %s\n%s%s", qPrintable(error), qPrintable(simUsage()),
+                     qPrintable(modemUsage()));
         return 2;
     }
     if (options.help) {
-        std::fputs(qPrintable(simUsage()), stdout);
+        std::fputs(qPrintable(simUsage() + modemUsage()), stdout);
         return 0;
     }
 
     catchSignals();
     Simulator simulator(options);
+    if (modem.enabled)
+        simulator.putInFront(std::make_unique<HayesModem>(simulator.meter(), modem.settings));
     if (!simulator.open(&error)) {
         std::fprintf(stderr, "rt570-sim: %s\n", qPrintable(error));
         return 1;
