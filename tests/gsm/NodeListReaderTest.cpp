@@ -23,11 +23,11 @@ NodeDirectory parse(const char* utf8) {
 TEST(NodeListFile, ReadsTheShippedExample) {
     const NodeDirectory nodes = LoadNodeDirectory(QStringLiteral(RT570_TEST_DATA "/gsm_csd.ini"));
     ASSERT_EQ(nodes.loaded, 3);
-    EXPECT_EQ(nodes.entries[1].phone, "+79161234567");
+    EXPECT_EQ(nodes.entries[1].phone, "ATD+79161234567");
     EXPECT_EQ(nodes.entries[1].name, QStringLiteral("Котельная №1"));
     // A ";" inside a value is ordinary text.
     EXPECT_EQ(nodes.entries[2].name, QStringLiteral("ЦТП ул. Ленина; ввод 2"));
-    EXPECT_EQ(nodes.entries[3].phone, "+7 (495) 123-45-67");
+    EXPECT_EQ(nodes.entries[3].phone, "ATDT +7 (495) 123-45-67");
     // Entry 0 is never filled; keys of other sections are ignored.
     EXPECT_TRUE(nodes.entries[0].phone.isEmpty());
     EXPECT_TRUE(nodes.entries[0].name.isEmpty());
