@@ -1,0 +1,57 @@
+#pragma once
+
+#include "link/Host.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+namespace rt570 {
+struct Display;
+}
+
+namespace rt570::cli {
+
+// The command line's front end for the core. On a terminal it keeps one line of stderr showing
+// the running operation's status text and a progress bar; otherwise it prints nothing but the
+// errors. Errors that end an operation are printed at once and kept for the exit status.
+class CliHost : public Host {
+public:
+    // `err` is where the progress and the errors go; `drawProgress` only when it is a terminal
+    // and the user did not turn the bar off.
+    CliHost(std::FILE* err, bool drawProgress) : m_err(err), m_drawProgress(drawProgress) {}
+
+    // The display whose status text and progress the bar shows.
+    void watch(const Display* display) { m_display = display; }
+
+    void processMessages() override;
+    void displayChanged() override;
+    void showError(const QString& text) override;
+
+    // A message of the command line itself ("the opening read failed ..."), printed like errors.
+    void message(const QString& text);
+    // A phase without a status text of the core (the modem waits): the text alone on the bar.
+    void showPhase(const QString& text);
+    // Takes the bar off the terminal; then the summary line can follow.
+    void finish();
+
+    const QStringList& errors() const { return m_errors; }
+
+    // The bar line for a status text and a position 0..100: the text, then "[####....]  45%".
+    static QString progressLine(const QString& status, int progress);
+
+private:
+    void draw(const QString& line);
+    void clearLine();
+
+    std::FILE* m_err;
+    bool m_drawProgress;
+    const Display* m_display = nullptr;
+    QString m_drawn; // the line on the terminal now; empty when there is none
+    QStringList m_errors;
+};
+
+// True when the stream is a terminal.
+bool isTerminal(std::FILE* stream);
+
+} // namespace rt570::cli

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace rt570::cli {
+
+// One operation of a run, in the order given on the command line.
+struct CliOperation {
+    enum Kind { Values, SetClock, Params, Hourly, Daily, Monthly };
+    Kind kind = Values;
+    QDate date; // the archive operations only
+};
+
+// What the command line asked for. The defaults are the window's start-up selections.
+struct CliOptions {
+    int port = 3;      // as typed into the port selector
+    QString device;    // a device path used instead of the port mapping
+    int rateItem = 4;  // item of the rate selector: 4 is "9600,N,8,1"
+    int address = 1;   // 0..255
+    QString gsmPhone;  // dial this number through a modem first
+    QString tracePath; // append the frames to this file
+    bool noProgress = false;
+    bool help = false;
+    std::vector<CliOperation> operations;
+
+    bool gsm() const { return !gsmPhone.isEmpty(); }
+};
+
+// The arguments after the program name. On bad usage `error` says what is wrong and `options`
+// must not be used.
+struct ParsedArguments {
+    CliOptions options;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+ParsedArguments parseArguments(const QStringList& arguments);
+
+// "YYYY-MM-DD" with a date the archive date code can address (2000-01-01 .. 2042-12-31); an
+// invalid QDate otherwise.
+QDate parseArchiveDate(const QString& text);
+
+// The name of an operation as typed ("values", "hourly", ...).
+QString operationName(CliOperation::Kind kind);
+
+} // namespace rt570::cli

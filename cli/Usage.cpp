@@ -1,0 +1,50 @@
+#include "cli/Usage.h"
+
+namespace rt570::cli {
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage: rt570-cli [OPTIONS] OPERATION...\n"
+        "\n"
+        "One run is one connection, as \"Старт\" ... \"Стоп\" in the window: open the port, run\n"
+        "the opening read (serial number, reporting day, maximum flows; it creates the four\n"
+        "report files in $RT570_HOME/arc/), run the operations in the order given, close the\n"
+        "files and the port. The reports are the files the window writes.\n"
+        "\n"
+        "Options (defaults are the window's start-up selections):\n"
+        "  --port N         port number as typed into the window's port selector (3)\n"
+        "  --device PATH    a serial device used instead of the port number's mapping\n"
+        "  --rate BAUD      600, 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200 (9600)\n"
+        "  --address A      meter address 0..255 (1)\n"
+        "  --gsm PHONE      the port leads to a GSM modem: dial PHONE, wait 35 s, then the\n"
+        "                   opening read; at the end \"+++\", 5 s, \"ATH\"\n"
+        "  --trace FILE     append every frame sent and every reply read, in hex, with a time\n"
+        "                   stamp (and the modem commands)\n"
+        "  --no-progress    no progress bar on stderr\n"
+        "  --help           this text\n"
+        "\n"
+        "Operations:\n"
+        "  values              current values and the clock, printed one per line (UTF-8):\n"
+        "                      G1..G4, V1..V4, В1..В4, Tс, date, time\n"
+        "  set-clock           the PC's clock to the meter\n"
+        "  params              the parameter report (_par.txt)\n"
+        "  hourly YYYY-MM-DD   the hourly report of that day (_chas.txt)\n"
+        "  daily YYYY-MM-DD    the daily report of that date's month (_sut.txt)\n"
+        "  monthly YYYY-MM-DD  the monthly report of that date's month (_mes.txt)\n"
+        "  Dates from 2000-01-01 to 2042-12-31.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  every request of the run was answered\n"
+        "  1  the link failed: the opening read failed (no files, no operations), or a later\n"
+        "     request ran out of attempts (its report is still written in full)\n"
+        "  2  bad usage\n"
+        "  3  a report file could not be created or written (the window's message on stderr)\n"
+        "\n"
+        "Environment: RT570_HOME (reports in its arc/ folder, which must exist; port N is\n"
+        "$RT570_HOME/comN when that exists); the decimal separator of the regional settings\n"
+        "(LC_ALL, LC_NUMERIC, LANG).\n"
+        "On a terminal stderr shows a progress bar; at the end it shows one line with the\n"
+        "counts of requests, errors and time-outs.\n");
+}
+
+} // namespace rt570::cli

@@ -1,0 +1,59 @@
+#include "cli/CliHost.h"
+#include "cli/CliOptions.h"
+#include "cli/CliRun.h"
+#include "cli/Usage.h"
+#include "link/TracingSerialLine.h"
+#include "link/qt/QtSerialLine.h"
+#include "readings/NumberText.h"
+#include "session/Session.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <cstdio>
+#include <memory>
+
+using namespace rt570;
+using namespace rt570::cli;
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    const ParsedArguments parsed = parseArguments(application.arguments().mid(1));
+    if (!parsed.ok()) {
+        std::fprintf(stderr, "rt570-cli: %s\nTry 'rt570-cli --help'.\n",
+                     parsed.error.toUtf8().constData());
+        return kExitUsage;
+    }
+    const CliOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(usageText().toUtf8().constData(), stdout);
+        return kExitOk;
+    }
+
+    setDecimalSeparator(separatorFromRegionalSettings());
+    const QString home = defaultHome();
+    QtSerialLine port(home);
+    if (!options.device.isEmpty())
+        port.setDeviceOverride(options.device);
+
+    std::unique_ptr<TracingSerialLine> trace;
+    if (!options.tracePath.isEmpty()) {
+        trace = std::make_unique<TracingSerialLine>(port, options.tracePath);
+        if (!trace->isOpen()) {
+            std::fprintf(stderr, "rt570-cli: cannot open the trace file '%s': %s\n",
+                         options.tracePath.toUtf8().constData(),
+                         trace->errorString().toUtf8().constData());
+            return kExitUsage;
+        }
+    }
+
+    CliHost host(stderr, !options.noProgress && isTerminal(stderr));
+    RunEnvironment environment;
+    environment.line = trace ? static_cast<SerialLine*>(trace.get()) : &port;
+    environment.host = &host;
+    environment.home = home;
+    environment.out = stdout;
+    environment.wait = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
+    if (trace)
+        environment.note = [&trace](const QString& text) { trace->note(text); };
+    return runConnection(options, environment);
+}

@@ -1,0 +1,126 @@
+#include "cli/CliOptions.h"
+#include "support/QStringPrinter.h"
+
+#include <gtest/gtest.h>
+
+namespace rt570::cli {
+namespace {
+
+ParsedArguments parse(std::initializer_list<const char*> args) {
+    QStringList list;
+    for (const char* a : args)
+        list << QString::fromUtf8(a);
+    return parseArguments(list);
+}
+
+TEST(CliOptions, DefaultsAreTheWindowsStartUpSelections) {
+    const ParsedArguments p = parse({"values"});
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    EXPECT_EQ(p.options.port, 3);
+    EXPECT_EQ(p.options.rateItem, 4); // "9600,N,8,1"
+    EXPECT_EQ(p.options.address, 1);
+    EXPECT_TRUE(p.options.device.isEmpty());
+    EXPECT_FALSE(p.options.gsm());
+    EXPECT_TRUE(p.options.tracePath.isEmpty());
+    EXPECT_FALSE(p.options.noProgress);
+    ASSERT_EQ(p.options.operations.size(), 1u);
+    EXPECT_EQ(p.options.operations[0].kind, CliOperation::Values);
+}
+
+TEST(CliOptions, EveryOptionWithSeparateOrJoinedValue) {
+    const ParsedArguments p =
+        parse({"--port", "7", "--device=/dev/pts/5", "--rate", "115200", "--address=255", "--gsm",
+               "+79001234567", "--trace", "t.log", "--no-progress", "set-clock"});
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    EXPECT_EQ(p.options.port, 7);
+    EXPECT_EQ(p.options.device, QStringLiteral("/dev/pts/5"));
+    EXPECT_EQ(p.options.rateItem, 8);
+    EXPECT_EQ(p.options.address, 255);
+    EXPECT_EQ(p.options.gsmPhone, QStringLiteral("+79001234567"));
+    EXPECT_TRUE(p.options.gsm());
+    EXPECT_EQ(p.options.tracePath, QStringLiteral("t.log"));
+    EXPECT_TRUE(p.options.noProgress);
+}
+
+TEST(CliOptions, EveryRateOfTheSelectorMapsToItsItem) {
+    const char* rates[] = {"600",   "1200",  "2400",  "4800",  "9600",
+                           "19200", "38400", "57600", "115200"};
+    for (int item = 0; item < 9; ++item) {
+        const ParsedArguments p = parse({"--rate", rates[item], "values"});
+        ASSERT_TRUE(p.ok()) << rates[item];
+        EXPECT_EQ(p.options.rateItem, item) << rates[item];
+    }
+}
+
+TEST(CliOptions, OperationsKeepTheirOrderAndDates) {
+    const ParsedArguments p = parse({"hourly", "2014-01-05", "values", "monthly", "2042-12-31",
+                                     "params", "daily", "2000-01-01", "hourly", "2012-02-29"});
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    const auto& ops = p.options.operations;
+    ASSERT_EQ(ops.size(), 6u);
+    EXPECT_EQ(ops[0].kind, CliOperation::Hourly);
+    EXPECT_EQ(ops[0].date, QDate(2014, 1, 5));
+    EXPECT_EQ(ops[1].kind, CliOperation::Values);
+    EXPECT_EQ(ops[2].kind, CliOperation::Monthly);
+    EXPECT_EQ(ops[2].date, QDate(2042, 12, 31));
+    EXPECT_EQ(ops[3].kind, CliOperation::Params);
+    EXPECT_EQ(ops[4].kind, CliOperation::Daily);
+    EXPECT_EQ(ops[4].date, QDate(2000, 1, 1));
+    EXPECT_EQ(ops[5].date, QDate(2012, 2, 29));
+}
+
+TEST(CliOptions, BadUsageIsRefusedWithAReason) {
+    const std::vector<std::vector<const char*>> bad{
+        {},                          // no operation
+        {"--verbose", "values"},     // unknown option
+        {"value"},                   // unknown operation
+        {"values", "--port"},        // option without its value
+        {"--port", "256", "values"}, // out of range
+        {"--port", "-1", "values"},
+        {"--port", "3x", "values"},
+        {"--port", "", "values"},
+        {"--address", "300", "values"},
+        {"--address", "+1", "values"},
+        {"--address", " 1", "values"},
+        {"--rate", "9601", "values"}, // not an item of the selector
+        {"--rate", "9600,N,8,1", "values"},
+        {"--gsm", "", "values"},
+        {"--gsm", "+7900漢字", "values"}, // the modem's code page cannot carry it
+        {"--trace", "", "values"},
+        {"--device", "", "values"},
+        {"hourly"},                // date missing
+        {"hourly", "1999-12-31"},  // before 2000
+        {"daily", "2043-01-01"},   // after 2042
+        {"monthly", "2014-13-01"}, // no such month
+        {"hourly", "2013-02-29"},  // no such day
+        {"hourly", "2014-1-5"},    // not YYYY-MM-DD
+        {"hourly", "05.01.2014"},
+        {"hourly", "2014-01-05T00:00"},
+        {"hourly", "values"},
+    };
+    for (const auto& args : bad) {
+        QStringList list;
+        for (const char* a : args)
+            list << QString::fromUtf8(a);
+        const ParsedArguments p = parseArguments(list);
+        EXPECT_FALSE(p.ok()) << list.join(QLatin1Char(' ')).toStdString();
+        EXPECT_FALSE(p.error.isEmpty());
+    }
+}
+
+TEST(CliOptions, HelpNeedsNoOperation) {
+    const ParsedArguments p = parse({"--help"});
+    ASSERT_TRUE(p.ok());
+    EXPECT_TRUE(p.options.help);
+}
+
+TEST(CliOptions, ArchiveDateRangeEdges) {
+    EXPECT_EQ(parseArchiveDate(QStringLiteral("2000-01-01")), QDate(2000, 1, 1));
+    EXPECT_EQ(parseArchiveDate(QStringLiteral("2042-12-31")), QDate(2042, 12, 31));
+    EXPECT_FALSE(parseArchiveDate(QStringLiteral("1999-12-31")).isValid());
+    EXPECT_FALSE(parseArchiveDate(QStringLiteral("2043-01-01")).isValid());
+    EXPECT_FALSE(parseArchiveDate(QStringLiteral("")).isValid());
+}
+
+} // namespace
+} // namespace rt570::cli

@@ -1,0 +1,205 @@
+#include "RunFixture.h"
+
+#include "archives/ArchiveReports.h"
+#include "readings/OpeningRead.h"
+#include "readings/ParameterReport.h"
+#include "session/Connection.h"
+#include "session/Session.h"
+#include "sim/MeterParameters.h"
+#include "support/QStringPrinter.h"
+#include "support/RecordingHost.h"
+
+namespace rt570::cli::test {
+namespace {
+
+using rt570::test::FakeSerialLine;
+using Call = FakeSerialLine::Call;
+
+QString stem() {
+    return QString::number(sim::defaultSerial(570)) + QStringLiteral("D2014_01_05_09_07");
+}
+
+uint8_t commandOf(const QByteArray& frame) {
+    return frame.size() > 2 ? uint8_t(frame[2]) : 0xFF;
+}
+
+class CliRun : public CliRunFixture {};
+
+TEST_F(CliRun, ValuesPrintsTheLabelsAndCreatesTheFourEmptyReports) {
+    EXPECT_EQ(run({"values"}), kExitOk);
+
+    const QStringList lines = outText().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 16) << outText().toStdString(); // 15 lines and the final newline
+    EXPECT_TRUE(lines.last().isEmpty());
+    const char* prefixes[] = {
+        "G1,м3/час: ", "G2,м3/час: ", "G3,м3/час: ", "G4,м3/час: ", "V1,м3: ",
+        "V2,м3: ",     "V3,м3: ",     "V4,м3: ",     "В1,ч: ",      "В2,ч: ",
+        "В3,ч: ",      "В4,ч: ",      "Tс,ч: ",      "Дата:  ",     "Время:  "};
+    for (int i = 0; i < 15; ++i)
+        EXPECT_TRUE(lines[i].startsWith(QString::fromUtf8(prefixes[i]))) << lines[i].toStdString();
+    // The meter's clock runs within 90 s of the PC's (09:07:30 on 5 January 2014).
+    EXPECT_TRUE(lines[13] == QStringLiteral("Дата:  2014.01.05 ")) << lines[13].toStdString();
+
+    EXPECT_EQ(reportNames(), QStringList({stem() + "_chas.txt", stem() + "_mes.txt",
+                                          stem() + "_par.txt", stem() + "_sut.txt"}));
+    for (const char* suffix : {"_par.txt", "_chas.txt", "_sut.txt", "_mes.txt"})
+        EXPECT_TRUE(report(suffix).isEmpty()) << suffix;
+
+    // 6 parameter requests, then 4 flows, 13 integers and the clock, each answered at once.
+    const auto frames = line.sentFrames();
+    ASSERT_EQ(frames.size(), 24u);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(commandOf(frames[size_t(i)]), 5);
+    EXPECT_EQ(commandOf(frames.back()), 1);
+    EXPECT_EQ(errText(), QStringLiteral("rt570-cli: requests 24, errors 0, time-outs 0\n"));
+}
+
+TEST_F(CliRun, OpensOnlyTheChosenPortAtTheChosenRate) {
+    EXPECT_EQ(run({"--port", "5", "--rate", "19200", "set-clock"}), kExitOk);
+    // The window's start-up opens port 1; a run must not take a port it was not given.
+    ASSERT_EQ(line.count(Call::Open), 1);
+    std::vector<Call> opens, closes;
+    for (const Call& c : line.calls)
+        (c.kind == Call::Open ? opens : closes).push_back(c);
+    EXPECT_EQ(opens[0].port, 5);
+    EXPECT_EQ(opens[0].rate, 19200u);
+    EXPECT_EQ(opens[0].dataBits, 8);
+    EXPECT_EQ(opens[0].parity, 0);
+    EXPECT_EQ(opens[0].stopBits, 0);
+    int closesOf5 = 0;
+    for (const Call& c : line.calls)
+        closesOf5 += c.kind == Call::Close && c.port == 5;
+    EXPECT_EQ(closesOf5, 4); // three before the open, one at the end
+    EXPECT_EQ(line.calls.front().kind, Call::Close);
+    EXPECT_EQ(line.calls.back().kind, Call::Close);
+    // set-clock: the PC's time 2014-01-05 09:07:30 as DateCode 1401050907, seconds 30.
+    EXPECT_EQ(rt570::test::toHex(line.sentFrames().back()), "23 01 00 1E 00 1B 57 82 53 96 0D");
+}
+
+TEST_F(CliRun, MeterAtAnotherAddressFailsTheOpeningReadWithNoFilesAndNoOperations) {
+    EXPECT_EQ(run({"--address", "7", "hourly", "2014-01-04", "values"}), kExitLinkFailed);
+    EXPECT_TRUE(reportNames().isEmpty());
+    // Only the six parameter requests of the opening read, 11 attempts each.
+    const auto frames = line.sentFrames();
+    ASSERT_EQ(frames.size(), 66u);
+    for (const QByteArray& f : frames) {
+        EXPECT_EQ(commandOf(f), 5);
+        EXPECT_EQ(uint8_t(f[1]), 7);
+    }
+    EXPECT_TRUE(outText().isEmpty());
+    const QString err = errText();
+    EXPECT_TRUE(err.contains(QStringLiteral("the opening read failed"))) << err.toStdString();
+    EXPECT_TRUE(err.endsWith(QStringLiteral("rt570-cli: requests 72, errors 66, time-outs 6\n")))
+        << err.toStdString();
+    EXPECT_EQ(notes, QStringList({QStringLiteral("begin opening read"),
+                                  QStringLiteral("end opening read")}));
+}
+
+TEST_F(CliRun, MissingReportFolderEndsWithTheWindowsMessage) {
+    ASSERT_TRUE(QDir(arcPath()).removeRecursively());
+    EXPECT_EQ(run({"params", "values"}), kExitFileError);
+    EXPECT_EQ(line.sentFrames().size(), 6u); // no operation ran
+    EXPECT_TRUE(errText().startsWith(QStringLiteral("rt570-cli: Invalid filename\n")))
+        << errText().toStdString();
+}
+
+TEST_F(CliRun, ALaterRequestThatRanOutStillWritesTheWholeReport) {
+    // The meter never answers for the end-of-day integrators (command 12, kind 4).
+    silentWhen = [](const QByteArray& f) { return commandOf(f) == 12 && uint8_t(f[4]) == 4; };
+    EXPECT_EQ(run({"hourly", "2014-01-04"}), kExitLinkFailed);
+    const QByteArray hourly = report("_chas.txt");
+    EXPECT_EQ(hourly.count("\r\n"), 46);
+    const QString err = errText();
+    EXPECT_TRUE(err.contains(QStringLiteral("9 request(s) got no good reply")))
+        << err.toStdString();
+    // 6 + 24*9 + 9 answered; 9 integrator requests with 13 attempts each.
+    EXPECT_TRUE(err.endsWith(QStringLiteral("requests 357, errors 117, time-outs 9\n")))
+        << err.toStdString();
+}
+
+TEST_F(CliRun, SilentClockStillPrintsTheLabelsAndFailsTheRun) {
+    silentWhen = [](const QByteArray& f) { return commandOf(f) == 1; };
+    EXPECT_EQ(run({"values"}), kExitLinkFailed);
+    const QStringList lines = outText().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 15);
+    // The reply buffer's pre-fill, decoded.
+    EXPECT_EQ(lines[13], QStringLiteral("Дата:  2000.16.84 "));
+    EXPECT_EQ(lines[14], QStringLiteral("Время:  30:09:01"));
+}
+
+TEST_F(CliRun, OperationsRunInTheOrderGivenAndAreMarkedInTheTrace) {
+    EXPECT_EQ(run({"monthly", "2013-12-10", "set-clock", "monthly", "2013-11-10"}), kExitOk);
+    EXPECT_EQ(notes,
+              QStringList({"begin opening read", "end opening read", "begin monthly", "end monthly",
+                           "begin set-clock", "end set-clock", "begin monthly", "end monthly"}));
+    const QByteArray monthly = report("_mes.txt");
+    EXPECT_EQ(monthly.count("\r\n"), 2 * monthly.left(monthly.size() / 2).count("\r\n"));
+    const auto frames = line.sentFrames();
+    ASSERT_EQ(frames.size(), 6u + 9 + 1 + 9);
+    EXPECT_EQ(commandOf(frames[15]), 0);
+}
+
+TEST_F(CliRun, ModemCallDialsWaitsAndHangsUpEvenWhenTheLinkFails) {
+    EXPECT_EQ(run({"--gsm", "+79001234567", "--address", "9", "values"}), kExitLinkFailed);
+    const auto frames = line.sentFrames();
+    ASSERT_EQ(frames.size(), 1u + 66 + 2);
+    EXPECT_EQ(frames.front(), QByteArray("+79001234567\r"));
+    EXPECT_EQ(frames[frames.size() - 2], QByteArray("+++"));
+    EXPECT_EQ(frames.back(), QByteArray("ATH\r"));
+    EXPECT_EQ(waits, (std::vector<int>{35000, 5000}));
+    EXPECT_EQ(line.calls.back().kind, Call::Close); // the port closes after "ATH"
+}
+
+TEST_F(CliRun, ModemCallWithAnAnsweringMeter) {
+    EXPECT_EQ(run({"--gsm", "+79001234567890123", "monthly", "2013-12-01"}), kExitOk);
+    const auto frames = line.sentFrames();
+    EXPECT_EQ(frames.front(), QByteArray("+79001234567890\r")); // 15 characters and CR
+    EXPECT_EQ(frames.back(), QByteArray("ATH\r"));
+    EXPECT_EQ(report("_mes.txt").count("\r\n"), 9);
+}
+
+// The reports of a run are those the window's handlers write for the same meter and date.
+TEST_F(CliRun, ReportsAreByteIdenticalToTheWindowHandlers) {
+    ASSERT_EQ(
+        run({"params", "hourly", "2014-01-04", "daily", "2013-12-31", "monthly", "2013-12-01"}),
+        kExitOk);
+
+    QTemporaryDir windowHome;
+    ASSERT_TRUE(QDir(windowHome.path()).mkdir(QStringLiteral("arc")));
+    sim::MeterModel windowMeter{570};
+    windowMeter.clock = fixedNow;
+    sim::MeterProtocol windowProtocol{windowMeter, 1};
+    FakeSerialLine windowLine;
+    windowLine.responder = [&](const QByteArray& sent) { return windowProtocol.feed(sent); };
+    rt570::test::RecordingHost windowHost;
+    Session session(windowLine, windowHost, windowHome.path());
+    session.clock = fixedNow;
+    startUp(session);
+    resetCounters(session);
+    openConnection(session, QStringLiteral("1"), QStringLiteral("3"), 4);
+    session.runOperation([&] { openingRead(session); });
+    session.runOperation([&] { parameterReport(session); });
+    DateTimePicker1Change(session, QDate(2014, 1, 4));
+    session.runOperation([&] { hourlyReport(session, QDate(2014, 1, 4)); });
+    DateTimePicker1Change(session, QDate(2013, 12, 31));
+    session.runOperation([&] { dailyReport(session, QDate(2013, 12, 31)); });
+    DateTimePicker1Change(session, QDate(2013, 12, 1));
+    session.runOperation([&] { monthlyReport(session, QDate(2013, 12, 1)); });
+    closeConnection(session);
+    ASSERT_TRUE(windowHost.errors.isEmpty());
+
+    const QStringList names = reportNames();
+    ASSERT_EQ(names.size(), 4);
+    for (const QString& name : names) {
+        QFile cli(arcPath() + QLatin1Char('/') + name);
+        QFile window(windowHome.path() + QStringLiteral("/arc/") + name);
+        ASSERT_TRUE(cli.open(QIODevice::ReadOnly)) << name.toStdString();
+        ASSERT_TRUE(window.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QByteArray bytes = cli.readAll();
+        EXPECT_FALSE(bytes.isEmpty()) << name.toStdString();
+        EXPECT_EQ(bytes, window.readAll()) << name.toStdString();
+    }
+}
+
+} // namespace
+} // namespace rt570::cli::test
