@@ -1,0 +1,156 @@
+#include "gsm/CallControl.h"
+#include "link/qt/QtSerialLine.h"
+#include "readings/Formats.h"
+#include "readings/NumberText.h"
+#include "session/Connection.h"
+#include "session/Session.h"
+#include "sim/HayesModem.h"
+#include "sim/MeterModel.h"
+#include "sim/Simulator.h"
+#include "support/RecordingHost.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <memory>
+#include <thread>
+
+namespace rt570 {
+namespace {
+
+using test::RecordingHost;
+
+constexpr uint8_t kPort = 3;
+constexpr int kRate9600 = 4;
+// The simulated modem's delays, short for the test; the tool's own waits (35 s, 5 s) are the
+// front ends' timers and are stood in for by sleeping a little longer than these.
+constexpr int kConnectMs = 300;
+constexpr int kGuardMs = 200;
+constexpr int kMarginMs = 300;
+
+void sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Passes every call on to the Qt backend and keeps what was sent.
+class SendLog : public SerialLine {
+public:
+    explicit SendLog(SerialLine& inner) : m_inner(inner) {}
+    void Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) override {
+        m_inner.Open_Com(port, rate, dataBits, parity, stopBits);
+    }
+    void Close_Com(uint8_t port) override { m_inner.Close_Com(port); }
+    int Send_Binary(uint8_t port, const uint8_t* buf, int count) override {
+        sent.push_back(QByteArray(reinterpret_cast<const char*>(buf), count));
+        return m_inner.Send_Binary(port, buf, count);
+    }
+    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
+                            uint16_t* aux) override {
+        return m_inner.Receive_Binary(port, buf, timeoutMs, count, aux);
+    }
+    std::vector<QByteArray> sent;
+
+private:
+    SerialLine& m_inner;
+};
+
+// The simulated meter behind the simulated modem, on a pty linked as <home>/com3.
+class ModemOnPty {
+public:
+    explicit ModemOnPty(const QString& home) : m_simulator(options(home)) {
+        sim::ModemSettings settings;
+        settings.connectMs = kConnectMs;
+        settings.guardMs = kGuardMs;
+        auto modem = std::make_unique<sim::HayesModem>(m_simulator.meter(), settings);
+        m_modem = modem.get();
+        m_simulator.putInFront(std::move(modem));
+        QString error;
+        m_open = m_simulator.open(&error);
+        if (m_open)
+            m_thread = std::thread([this] { m_simulator.run([this] { return m_stop.load(); }); });
+    }
+    ~ModemOnPty() { stop(); }
+    bool isOpen() const { return m_open; }
+    // Ends the line loop; the modem may be looked at afterwards.
+    const sim::HayesModem& stop() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        return *m_modem;
+    }
+
+private:
+    static sim::SimOptions options(const QString& home) {
+        sim::SimOptions o;
+        o.seed = 570;
+        o.baud = 0;
+        o.link = QStringLiteral("%1/com%2").arg(home).arg(kPort);
+        return o;
+    }
+    sim::Simulator m_simulator;
+    sim::HayesModem* m_modem = nullptr;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+    bool m_open = false;
+};
+
+TEST(GsmDial, DialReadOverTheCallAndHangUp) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("arc")));
+    ModemOnPty modem(home.path());
+    ASSERT_TRUE(modem.isOpen());
+    QtSerialLine qtLine(home.path());
+    SendLog line(qtLine);
+    RecordingHost host;
+    Session session(line, host, home.path());
+    session.formats.ScaleTable = kScaleTableStart;
+    setDecimalSeparator(QLatin1Char('.'));
+
+    // Start with "gsm" ticked: the port opens, nothing is sent.
+    openConnection(session, QStringLiteral("1"), QString::number(kPort), kRate9600);
+    EXPECT_TRUE(line.sent.empty());
+
+    ASSERT_TRUE(dialNode(session, QStringLiteral("ATD+79001234567")));
+    ASSERT_EQ(line.sent.size(), 1u);
+    EXPECT_EQ(line.sent[0], QByteArray("ATD+79001234567\r"));
+    EXPECT_EQ(session.display.gsmStatus, connectingStatus());
+
+    // The connect wait: the modem has answered "CONNECT 9600" meanwhile (echo and answer wait
+    // in the port's input until the first flush read takes them).
+    sleepMs(kConnectMs + kMarginMs);
+    session.requestOpeningRead();
+    EXPECT_EQ(session.link.LinkFailed, 0);
+    EXPECT_EQ(session.reports.FilesOpen, 1);
+    EXPECT_TRUE(session.display.hangUpEnabled);
+    const QStringList files = QDir(home.filePath("arc")).entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 4);
+    const QString serial = QString::number(qRound(sim::MeterModel(570).parameter(0)));
+    for (const QString& name : files)
+        EXPECT_TRUE(name.startsWith(serial)) << name.toStdString();
+    EXPECT_GT(line.sent.size(), 1u);
+
+    // The hang-up: "+++", the hang-up wait, "ATH" CR.
+    sleepMs(kGuardMs + kMarginMs);
+    breakCall(session);
+    EXPECT_EQ(line.sent.back(), QByteArray("+++"));
+    EXPECT_EQ(session.display.gsmStatus, breakingStatus());
+    sleepMs(kGuardMs + kMarginMs);
+    finishCall(session);
+    EXPECT_EQ(line.sent.back(), QByteArray("ATH\r"));
+    EXPECT_EQ(session.display.gsmStatus, finishedStatus());
+    sleepMs(kMarginMs);
+    closeConnection(session);
+
+    const sim::HayesModem& done = modem.stop();
+    EXPECT_EQ(done.dials, 1);
+    EXPECT_EQ(done.escapes, 1);
+    EXPECT_EQ(done.hangUps, 1);
+    EXPECT_FALSE(done.callUp());
+    EXPECT_EQ(done.state(), sim::HayesModem::State::Command);
+}
+
+} // namespace
+} // namespace rt570
