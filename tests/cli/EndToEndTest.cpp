@@ -1,0 +1,253 @@
+// rt570-cli as scripts run it: the executable against the simulator on a pseudo-terminal.
+
+#include "CliProcess.h"
+#include "cli/CliRun.h"
+
+#include "archives/ArchiveReports.h"
+#include "link/qt/QtSerialLine.h"
+#include "readings/NumberText.h"
+#include "readings/OpeningRead.h"
+#include "readings/ParameterReport.h"
+#include "session/Connection.h"
+#include "session/Session.h"
+#include "support/RecordingHost.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+
+namespace rt570::cli::test {
+namespace {
+
+// QProcess and the serial port want an application object of the test's thread.
+class QtApplication : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (!QCoreApplication::instance())
+            m_application = std::make_unique<QCoreApplication>(m_argc, m_argv);
+    }
+    void TearDown() override { m_application.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[10] = "tests_cli";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QCoreApplication> m_application;
+};
+const ::testing::Environment* const g_application =
+    ::testing::AddGlobalTestEnvironment(new QtApplication);
+
+// A home folder with its "arc/".
+struct Home {
+    Home() { QDir(dir.path()).mkdir(QStringLiteral("arc")); }
+    QString path() const { return dir.path() + QLatin1Char('/'); }
+    QString arc() const { return dir.path() + QStringLiteral("/arc/"); }
+    QStringList reports() const { return QDir(arc()).entryList(QDir::Files, QDir::Name); }
+    // The report files by suffix ("_chas.txt" -> bytes).
+    std::map<QString, QByteArray> reportsBySuffix() const {
+        std::map<QString, QByteArray> bySuffix;
+        static const QRegularExpression suffix(QStringLiteral("_[a-z]+\\.txt$"));
+        for (const QString& name : reports()) {
+            QFile file(arc() + name);
+            if (file.open(QIODevice::ReadOnly))
+                bySuffix[suffix.match(name).captured()] = file.readAll();
+        }
+        return bySuffix;
+    }
+    QTemporaryDir dir;
+};
+
+QStringList simArguments(std::initializer_list<const char*> extra = {}) {
+    QStringList arguments{QStringLiteral("--seed"), QStringLiteral("570"), QStringLiteral("--baud"),
+                          QStringLiteral("0")};
+    for (const char* a : extra)
+        arguments << QString::fromUtf8(a);
+    return arguments;
+}
+
+QString isoDate(const QDate& date) {
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+// Dates in the past of the simulated meter's clock: yesterday, and a day of last month.
+QDate yesterday() {
+    return QDate::currentDate().addDays(-1);
+}
+QDate lastMonth() {
+    const QDate d = QDate::currentDate().addMonths(-1);
+    return QDate(d.year(), d.month(), 10);
+}
+
+TEST(CliEndToEnd, EveryOperationWritesTheWindowsReportsByteForByte) {
+    Home cliHome;
+    SimProcess cliSim(simArguments(), cliHome.path() + QStringLiteral("meter"));
+    ASSERT_TRUE(cliSim.running());
+    const QStringList arguments{
+        QStringLiteral("--device"),  cliSim.terminal(),        QStringLiteral("values"),
+        QStringLiteral("set-clock"), QStringLiteral("params"), QStringLiteral("hourly"),
+        isoDate(yesterday()),        QStringLiteral("daily"),  isoDate(lastMonth()),
+        QStringLiteral("monthly"),   isoDate(lastMonth())};
+    const CliResult result = runCli(arguments, cliHome.path(), QStringLiteral("ru_RU.UTF-8"));
+    ASSERT_EQ(result.exitCode, kExitOk) << result.err.toStdString();
+
+    // "values": fifteen label texts; the regional separator is the comma.
+    const QStringList lines = result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 15) << result.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("G1,м3/час: ")));
+    EXPECT_TRUE(lines[0].contains(QRegularExpression(QStringLiteral("[0-9],[0-9]{4}$"))))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[12].startsWith(QStringLiteral("Tс,ч: ")));
+    EXPECT_TRUE(lines[13].contains(
+        QRegularExpression(QStringLiteral("^Дата:  20[0-9]{2}\\.[0-9]{2}\\.[0-9]{2} $"))))
+        << lines[13].toStdString();
+    EXPECT_TRUE(lines[14].contains(
+        QRegularExpression(QStringLiteral("^Время:  [0-9]{2}:[0-9]{2}:[0-9]{2}$"))));
+    EXPECT_TRUE(result.err.endsWith(QStringLiteral(", errors 0, time-outs 0\n")))
+        << result.err.toStdString();
+
+    // The window's handlers on the Qt backend, against a second simulated meter of the seed.
+    Home windowHome;
+    SimProcess windowSim(simArguments(), windowHome.path() + QStringLiteral("com3"));
+    ASSERT_TRUE(windowSim.running());
+    setDecimalSeparator(QLatin1Char(','));
+    {
+        QtSerialLine line(windowHome.path());
+        rt570::test::RecordingHost host;
+        Session session(line, host, windowHome.path());
+        startUp(session);
+        resetCounters(session);
+        openConnection(session, QStringLiteral("1"), QStringLiteral("3"), 4);
+        session.runOperation([&] { openingRead(session); });
+        session.runOperation([&] { parameterReport(session); });
+        DateTimePicker1Change(session, yesterday());
+        session.runOperation([&] { hourlyReport(session, yesterday()); });
+        DateTimePicker1Change(session, lastMonth());
+        session.runOperation([&] { dailyReport(session, lastMonth()); });
+        session.runOperation([&] { monthlyReport(session, lastMonth()); });
+        closeConnection(session);
+        EXPECT_TRUE(host.errors.isEmpty());
+        EXPECT_EQ(session.link.TimeoutCount, 0);
+    }
+    setDecimalSeparator(QLatin1Char('.'));
+
+    const auto cliReports = cliHome.reportsBySuffix();
+    const auto windowReports = windowHome.reportsBySuffix();
+    ASSERT_EQ(cliReports.size(), 4u);
+    ASSERT_EQ(windowReports.size(), 4u);
+    for (const auto& [suffix, bytes] : cliReports) {
+        EXPECT_EQ(bytes.count("\r\n"), windowReports.at(suffix).count("\r\n"))
+            << suffix.toStdString();
+        EXPECT_TRUE(bytes == windowReports.at(suffix)) << suffix.toStdString();
+    }
+    EXPECT_EQ(cliReports.at(QStringLiteral("_chas.txt")).count("\r\n"), 46);
+    EXPECT_EQ(cliReports.at(QStringLiteral("_mes.txt")).count("\r\n"), 9);
+    EXPECT_TRUE(cliReports.at(QStringLiteral("_sut.txt")).contains(","));
+}
+
+TEST(CliEndToEnd, MissingReportFolderExitsThreeWithTheWindowsMessage) {
+    Home home;
+    SimProcess sim(simArguments(), home.path() + QStringLiteral("com3"));
+    ASSERT_TRUE(sim.running());
+    ASSERT_TRUE(QDir(home.arc()).removeRecursively());
+    const CliResult result = runCli({QStringLiteral("params")}, home.path());
+    EXPECT_EQ(result.exitCode, kExitFileError);
+    EXPECT_TRUE(result.err.startsWith(QStringLiteral("rt570-cli: Invalid filename\n")))
+        << result.err.toStdString();
+    EXPECT_FALSE(QDir(home.arc()).exists()); // the tool never makes the folder
+}
+
+TEST(CliEndToEnd, BadUsageExitsTwoBeforeTouchingThePort) {
+    Home home;
+    const QString trace = home.path() + QStringLiteral("trace.log");
+    const std::vector<QStringList> bad{
+        {QStringLiteral("hourly"), QStringLiteral("1999-12-31")},
+        {QStringLiteral("daily"), QStringLiteral("2043-01-01")},
+        {QStringLiteral("monthly"), QStringLiteral("2014-02-30")},
+        {QStringLiteral("--rate"), QStringLiteral("9601"), QStringLiteral("values")},
+        {QStringLiteral("--address"), QStringLiteral("x"), QStringLiteral("values")},
+        {QStringLiteral("--speed"), QStringLiteral("9600"), QStringLiteral("values")},
+        {QStringLiteral("read-all")},
+        {},
+    };
+    for (QStringList arguments : bad) {
+        arguments.prepend(trace);
+        arguments.prepend(QStringLiteral("--trace"));
+        const CliResult result = runCli(arguments, home.path());
+        EXPECT_EQ(result.exitCode, kExitUsage) << arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(result.err.contains(QStringLiteral("rt570-cli --help")));
+    }
+    EXPECT_FALSE(QFile::exists(trace));
+    EXPECT_TRUE(home.reports().isEmpty());
+
+    const CliResult help = runCli({QStringLiteral("--help")}, home.path());
+    EXPECT_EQ(help.exitCode, kExitOk);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: rt570-cli [OPTIONS] OPERATION...")));
+}
+
+// A meter that answers to another address: every attempt of the opening read goes unanswered
+// (six requests of 11 attempts, about 3.4 minutes).
+TEST(CliEndToEnd, MeterAtAnotherAddressExitsOneWithNoFiles) {
+    Home home;
+    SimProcess sim(simArguments({"--address", "2"}), home.path() + QStringLiteral("com3"));
+    ASSERT_TRUE(sim.running());
+    const CliResult result =
+        runCli({QStringLiteral("values"), QStringLiteral("params")}, home.path());
+    EXPECT_EQ(result.exitCode, kExitLinkFailed);
+    EXPECT_TRUE(home.reports().isEmpty());
+    EXPECT_TRUE(result.out.isEmpty()); // "values" did not run
+    EXPECT_TRUE(result.err.contains(QStringLiteral("the opening read failed")));
+    EXPECT_TRUE(result.err.endsWith(QStringLiteral("requests 72, errors 66, time-outs 6\n")))
+        << result.err.toStdString();
+}
+
+// Replies spoilt at random: every attempt shows in the trace, and the sends add up to the
+// request counter (each attempt counts once, a request that ran out once more).
+TEST(CliEndToEnd, TraceShowsEveryAttemptOfARetriedRequest) {
+    Home home;
+    SimProcess sim(simArguments({"--corrupt", "0.3", "--seed", "7"}),
+                   home.path() + QStringLiteral("com3"));
+    ASSERT_TRUE(sim.running());
+    const QString trace = home.path() + QStringLiteral("trace.log");
+    const CliResult result =
+        runCli({QStringLiteral("--trace"), trace, QStringLiteral("values")}, home.path());
+    ASSERT_TRUE(result.exitCode == kExitOk || result.exitCode == kExitLinkFailed);
+
+    static const QRegularExpression stats(
+        QStringLiteral("requests (\\d+), errors (\\d+), time-outs (\\d+)\\n$"));
+    const QRegularExpressionMatch counters = stats.match(result.err);
+    ASSERT_TRUE(counters.hasMatch()) << result.err.toStdString();
+    const int requests = counters.captured(1).toInt();
+    const int errors = counters.captured(2).toInt();
+    const int timeouts = counters.captured(3).toInt();
+    ASSERT_GT(errors, 0);
+
+    QFile file(trace);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QStringList sends;
+    int repeats = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (!line.contains(QStringLiteral(" send  port 3: ")))
+            continue;
+        const QString frame = line.section(QStringLiteral(": "), 1);
+        if (!sends.isEmpty() && sends.last() == frame)
+            ++repeats;
+        sends << frame;
+        // Every send is preceded by its flush read and followed by its reply read.
+        ASSERT_GT(i, 0);
+        EXPECT_TRUE(lines[i - 1].contains(QStringLiteral("up to 40 bytes in ")));
+        ASSERT_LT(i + 1, lines.size());
+        EXPECT_TRUE(lines[i + 1].contains(QStringLiteral("up to 11 bytes in 3000 ms")));
+    }
+    EXPECT_EQ(sends.size(), requests - timeouts);
+    // Each failed attempt but the last of a request that ran out is repeated with the same frame.
+    EXPECT_EQ(repeats, errors - timeouts);
+}
+
+} // namespace
+} // namespace rt570::cli::test
