@@ -60,7 +60,7 @@ TEST_F(CurrentValues, RequestOrderProgressAndStatus) {
 }
 
 TEST_F(CurrentValues, BeforeAnyParameterReadAllChannelsUseFourDecimals) {
-    meter.floats = {{0, 1.5f}, {1, 0.0f}, {2, -2.25f}, {3, 10.0f}};
+    meter.floats = {{0, 1.5f}, {1, 0.0f}, {2, -2.25f}, {3, 12345.6789f}};
     meter.integers = {{0, 1234567}, {1, -5}, {2, 0}, {3, 1000}};
     readCurrentValues(session);
     for (int i = 0; i < 4; ++i) {
@@ -70,7 +70,8 @@ TEST_F(CurrentValues, BeforeAnyParameterReadAllChannelsUseFourDecimals) {
     EXPECT_EQ(session.display.flowLabels[0], "G1,м3/час: 1.5000");
     EXPECT_EQ(session.display.flowLabels[1], "G2,м3/час: 0.0000");
     EXPECT_EQ(session.display.flowLabels[2], "G3,м3/час: -2.2500");
-    EXPECT_EQ(session.display.flowLabels[3], "G4,м3/час: 10.0000");
+    // Wider than 6: written in full after the prefix (the float is 12345.6787109375).
+    EXPECT_EQ(session.display.flowLabels[3], "G4,м3/час: 12345.6787");
     EXPECT_EQ(session.display.volumeLabels[0], "V1,м3:    1234.567");
     EXPECT_EQ(session.display.volumeLabels[1], "V2,м3:      -0.005");
     EXPECT_EQ(session.display.volumeLabels[2], "V3,м3:       0.000");
