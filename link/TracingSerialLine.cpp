@@ -74,14 +74,14 @@ uint16_t TracingSerialLine::Receive_Binary(uint8_t port, uint8_t* buf, int timeo
     QElapsedTimer elapsed;
     elapsed.start();
     const uint16_t received = m_inner.Receive_Binary(port, buf, timeoutMs, count, aux);
-    const qint64 ms = elapsed.elapsed();
+    const double ms = double(elapsed.nsecsElapsed()) / 1e6;
     const int shown = std::clamp(int(received), 0, std::max(count, 0));
     QString line = QStringLiteral("read  %1: up to %2 bytes in %3 ms: %4 bytes after %5 ms")
                        .arg(portText(port))
                        .arg(count)
                        .arg(timeoutMs)
                        .arg(received)
-                       .arg(ms);
+                       .arg(ms, 0, 'f', 1);
     if (shown > 0)
         line += QStringLiteral(": ") + traceHex(buf, shown);
     writeLine(line);

@@ -10,12 +10,13 @@
 namespace rt570 {
 
 // A serial line that passes every call on to another one and appends what happened to a trace
-// file, one line per call, each with the local time it ended (milliseconds):
+// file, one line per call, each with the local time it ended (milliseconds); reads also show
+// how long they took:
 //
 //   2014-01-05 09:07:03.154 open  port 3: 9600 baud, 8 data bits, parity 0, stop bits 0
-//   2014-01-05 09:07:03.185 read  port 3: up to 40 bytes in 30 ms: 0 bytes after 30 ms
+//   2014-01-05 09:07:03.185 read  port 3: up to 40 bytes in 30 ms: 0 bytes after 30.1 ms
 //   2014-01-05 09:07:03.185 send  port 3: 23 01 05 00 00 00 00 00 00 36 0D
-//   2014-01-05 09:07:03.187 read  port 3: up to 11 bytes in 3000 ms: 11 bytes after 2 ms: 23 ...
+//   2014-01-05 09:07:03.187 read  port 3: up to 11 bytes in 3000 ms: 11 bytes after 1.6 ms: 23 ...
 //   2014-01-05 09:07:03.187 close port 3
 //   2014-01-05 09:07:03.190 # free text written with note()
 //
