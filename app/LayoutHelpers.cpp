@@ -1,6 +1,7 @@
 #include "app/LayoutHelpers.h"
 
 #include <QColor>
+#include <QFontInfo>
 #include <QPalette>
 
 namespace rt570::layout {
@@ -13,11 +14,18 @@ QFont formFont() {
 }
 
 QString groupCaptionStyle(const char* objectName, const char* family) {
+    // Style sheets take a face by its name only; where the face is missing, the one the system
+    // substitutes for it is named instead (a fixed-pitch one for "Courier New").
+    QFont wanted(QString::fromLatin1(family));
+    wanted.setStyleHint(QString::fromLatin1(family).startsWith(QLatin1String("Courier"))
+                            ? QFont::Monospace
+                            : QFont::SansSerif);
+    const QString face = QFontInfo(wanted).family();
     // Style sheet fonts and colours stay with the group box itself: the controls inside keep
     // the window's plain black font.
     return QStringLiteral("QGroupBox#%1 { color: navy; font-weight: bold; font-size: 13px;"
                           " font-family: \"%2\"; }")
-        .arg(QLatin1String(objectName), QLatin1String(family));
+        .arg(QLatin1String(objectName), face);
 }
 
 QWidget* valueRectangle(QWidget* parent, int left, int top, int width, int height) {
