@@ -109,6 +109,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
     } catch (const OperationError& error) {
         showError(error.message());
     }
+    m_closedDuringOperation = m_session.busy();
     event->accept();
 }
 
@@ -119,6 +120,10 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 void TForm1::processMessages() {
     QCoreApplication::processEvents();
+    // Closed meanwhile: end the running operation here. Its remaining requests would each wait
+    // out their time-outs on the closed port, for up to hours, with no window left to show.
+    if (m_closedDuringOperation && m_session.busy())
+        throw OperationError(QStringLiteral("Окно закрыто"));
 }
 
 void TForm1::displayChanged() {
@@ -153,6 +158,8 @@ void TForm1::displayChanged() {
 }
 
 void TForm1::showError(const QString& text) {
+    if (m_closedDuringOperation)
+        return;
     if (messageBox)
         messageBox(text);
 }

@@ -83,6 +83,9 @@ private:
     QTimer* m_timer2 = nullptr;
     QTimer* m_timer3 = nullptr;
     int m_memoLines = 0; // lines of the log already shown in Memo1
+    // The window was closed while an operation waited in its message pass: the operation is
+    // ended at that pass instead of running on against the closed port.
+    bool m_closedDuringOperation = false;
 };
 
 } // namespace rt570

@@ -76,3 +76,28 @@ TEST_F(FormGuard, ArchiveButtonTakesThePickersDateAtThePress) {
 
 } // namespace
 } // namespace rt570
+
+namespace rt570 {
+namespace {
+
+TEST_F(FormGuard, ClosingTheWindowEndsTheRunningOperationAtItsMessagePass) {
+    open();
+    ui().CheckBox2->setChecked(true);
+    ui().Button13->click();
+    meterAnswers();
+    form->show();
+    // The close arrives in the first message pass of the parameter report.
+    QMetaObject::invokeMethod(form.get(), "close", Qt::QueuedConnection);
+    line.clear();
+    ui().Button15->click();
+    EXPECT_EQ(line.sentFrames().size(), 1u);
+    EXPECT_FALSE(form->session().busy());
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_FALSE(form->isVisible());
+    // The port was closed by the window's close, before the operation ended.
+    ASSERT_FALSE(line.calls.empty());
+    EXPECT_EQ(line.count(test::FakeSerialLine::Call::Close), 1);
+}
+
+} // namespace
+} // namespace rt570
