@@ -7,9 +7,9 @@ namespace rt570 {
 
 class Link;
 
-// The exchange monitor's texts: request count (or the link failure), time-outs, rejected
-// replies, and the current progress text. They go to Label49..Label52's row and to the four
-// status-bar panels.
+// The exchange monitor's texts: request count (or the link failure), time-outs and rejected
+// replies. Each tick puts them into Label49..Label51 and status panels 0..2; panel 3 gets the
+// progress text of Label52.
 struct MonitorTexts {
     QString requests; // Label49, panel 0
     QString timeouts; // Label50, panel 1
