@@ -68,6 +68,7 @@ struct QtSerialLine::Impl {
     QString deviceOverride;
     std::map<uint8_t, std::unique_ptr<QSerialPort>> ports;
     std::map<uint8_t, uint32_t> rates;
+    std::map<uint8_t, QString> devices; // canonical device of each open port
 
     // The port when it is open and usable, else null.
     QSerialPort* usable(uint8_t number) {
@@ -77,6 +78,7 @@ struct QtSerialLine::Impl {
         QSerialPort* port = it->second.get();
         if (!port->isOpen() || port->error() == QSerialPort::ResourceError) {
             // The device went away (adapter pulled, peer closed): drop it until the next open.
+            devices.erase(number);
             ports.erase(it);
             return nullptr;
         }
@@ -118,6 +120,16 @@ void QtSerialLine::Open_Com(uint8_t port, uint32_t rate, int dataBits, int parit
     const QString path = devicePath(port);
     if (path.isEmpty())
         return;
+    // A device is open once: another port number that holds it (the start-up port and the
+    // connection's port behind one override or two links) lets go of it first.
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    for (auto it = m_impl->devices.begin(); it != m_impl->devices.end();) {
+        const uint8_t other = it->first;
+        const bool same = !canonical.isEmpty() && it->second == canonical;
+        ++it;
+        if (same)
+            Close_Com(other);
+    }
     auto serial = std::make_unique<QSerialPort>();
     serial->setPortName(path);
     if (!serial->open(QIODevice::ReadWrite))
@@ -134,10 +146,12 @@ void QtSerialLine::Open_Com(uint8_t port, uint32_t rate, int dataBits, int parit
             raw->close();
     });
     m_impl->rates[port] = rate;
+    m_impl->devices[port] = canonical;
     m_impl->ports[port] = std::move(serial);
 }
 
 void QtSerialLine::Close_Com(uint8_t port) {
+    m_impl->devices.erase(port);
     const auto it = m_impl->ports.find(port);
     if (it == m_impl->ports.end())
         return;
@@ -176,6 +190,7 @@ uint16_t QtSerialLine::Receive_Binary(uint8_t number, uint8_t* buf, int timeoutM
         waitOut(timeoutMs);
         return 0;
     }
+    port->clearError();
     int got = 0;
     for (;;) {
         if (got < count) {

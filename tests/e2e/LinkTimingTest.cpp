@@ -147,6 +147,21 @@ TEST_F(LinkTiming, PortsNotOpenActSilentAndCloseIsHarmless) {
     EXPECT_EQ(line.Receive_Binary(8, buffer.data(), 100, kFrameLength, &aux), 0);
 }
 
+TEST_F(LinkTiming, OneDeviceUnderTwoPortNumbersMovesToTheLastOpened) {
+    // As at start-up (port 1) and then Start (port 3) with every port on one device.
+    line.Close_Com(kPort);
+    QtSerialLine shared(home.path());
+    shared.setDeviceOverride(sim->slavePath());
+    shared.Open_Com(1, 9600, kDataBits, kParityNone, kOneStopBit);
+    shared.Open_Com(3, 9600, kDataBits, kParityNone, kOneStopBit);
+    const RequestFrame f = makeRequest(1, kCmdParameter, 20, 0, 0);
+    EXPECT_EQ(shared.Send_Binary(3, f.data(), kFrameLength), kFrameLength);
+    EXPECT_EQ(shared.Receive_Binary(3, buffer.data(), kReplyTimeoutMs, kFrameLength, &aux),
+              kFrameLength);
+    EXPECT_EQ(readLe32(&buffer[kDataByte]), bitsFromFloat(50.0f));
+    EXPECT_EQ(shared.Send_Binary(1, f.data(), kFrameLength), 0);
+}
+
 TEST(QtSerialLinePaths, HomeLinksFirstThenTheSystemsPorts) {
     QTemporaryDir home;
     QtSerialLine line(home.path());
