@@ -5,7 +5,9 @@
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"
 
+#include <array>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace rt570::sim {
 namespace {
@@ -97,6 +99,32 @@ TEST_F(Protocol, ResynchronisesOnTheNextStartAfterJunk) {
     EXPECT_EQ(protocol.feed(frame.right(1)), expected);
     // Two frames in one piece get two replies, in order.
     EXPECT_EQ(protocol.feed(frame + request(1, kCmdParameter, 20)).size(), 2 * kFrameLength);
+}
+
+TEST_F(Protocol, RandomBytesNeverWedgeIt) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> byte(0, 255);
+    int framesSent = 0;
+    QByteArray replies;
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray junk;
+        const int length = byte(random) % 40;
+        for (int i = 0; i < length; ++i)
+            junk.append(char(byte(random)));
+        // Any command, index, kind and date: whatever the model cannot know reads as zeros.
+        const uint8_t command =
+            uint8_t(std::array<int, 7>{0, 1, 4, 5, 8, 11, 12}[size_t(round % 7)]);
+        const uint32_t data = uint32_t(random());
+        replies += protocol.feed(junk);
+        replies += protocol.feed(request(1, command, uint8_t(byte(random)), uint8_t(byte(random)),
+                                         command == kCmdWriteClock ? 0 : data));
+        ++framesSent;
+    }
+    // Junk may itself hold a well-formed frame now and then, never less than every real one.
+    EXPECT_GE(replies.size() / kFrameLength, framesSent);
+    EXPECT_EQ(replies.size() % kFrameLength, 0);
+    EXPECT_EQ(protocol.feed(request(1, kCmdParameter, 10)),
+              bytesOf(makeReply(1, kCmdParameter, 10, 0, bitsFromFloat(8.0f))));
 }
 
 TEST_F(Protocol, ForeignAddressIsConfigurable) {
