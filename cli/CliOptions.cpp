@@ -59,6 +59,12 @@ QDate parseArchiveDate(const QString& text) {
     return date.isValid() && archiveDateInRange(date) ? date : QDate();
 }
 
+QString dialText(const QString& phone) {
+    if (phone.startsWith(QLatin1String("AT"), Qt::CaseInsensitive))
+        return phone;
+    return QStringLiteral("ATD") + phone;
+}
+
 QString operationName(CliOperation::Kind kind) {
     for (const OperationSpelling& op : kOperations)
         if (op.kind == kind)

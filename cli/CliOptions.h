@@ -43,6 +43,10 @@ ParsedArguments parseArguments(const QStringList& arguments);
 // invalid QDate otherwise.
 QDate parseArchiveDate(const QString& text);
 
+// The text the modem is sent to dial PHONE: "ATD" and the number, or the text as it stands when it
+// is already a command ("ATD+7...", "ATDT..."; as the node list holds them).
+QString dialText(const QString& phone);
+
 // The name of an operation as typed ("values", "hourly", ...).
 QString operationName(CliOperation::Kind kind);
 

@@ -91,7 +91,7 @@ int runConnection(const CliOptions& options, const RunEnvironment& environment) 
                        options.rateItem);
         if (options.gsm()) {
             note(environment, QStringLiteral("dial"));
-            dialled = dialNode(session, options.gsmPhone);
+            dialled = dialNode(session, dialText(options.gsmPhone));
             if (dialled) {
                 host.showPhase(session.display.gsmStatus);
                 environment.wait(kConnectWaitMs);

@@ -204,6 +204,39 @@ TEST(CliEndToEnd, MeterAtAnotherAddressExitsOneWithNoFiles) {
         << result.err.toStdString();
 }
 
+// A meter behind a simulated GSM modem: the dial, 35 s, the opening read over the call, the
+// operation, then "+++", 5 s, "ATH" (about 41 s).
+TEST(CliEndToEnd, ModemCallReadsTheMeterBehindTheModem) {
+    Home home;
+    SimProcess sim(simArguments({"--modem", "--seed", "571"}),
+                   home.path() + QStringLiteral("com4"));
+    ASSERT_TRUE(sim.running());
+    const QString trace = home.path() + QStringLiteral("trace.log");
+    const CliResult result =
+        runCli({QStringLiteral("--port"), QStringLiteral("4"), QStringLiteral("--gsm"),
+                QStringLiteral("+79001234567"), QStringLiteral("--trace"), trace,
+                QStringLiteral("monthly"), isoDate(lastMonth())},
+               home.path());
+    ASSERT_EQ(result.exitCode, kExitOk) << result.err.toStdString();
+    // The serial number came from the meter, not from an echo of the request.
+    const QStringList reports = home.reports();
+    ASSERT_EQ(reports.size(), 4);
+    EXPECT_TRUE(reports[0].startsWith(QStringLiteral("20571D"))) << reports[0].toStdString();
+
+    QFile file(trace);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    // "ATD+79001234567" CR first, "+++" and "ATH" CR last.
+    const int dial = int(text.indexOf(
+        QStringLiteral("send  port 4: 41 54 44 2B 37 39 30 30 31 32 33 34 35 36 37 0D\n")));
+    const int escape = int(text.indexOf(QStringLiteral("send  port 4: 2B 2B 2B\n")));
+    const int hangUp = int(text.indexOf(QStringLiteral("send  port 4: 41 54 48 0D\n")));
+    ASSERT_GE(dial, 0);
+    EXPECT_GT(escape, dial);
+    EXPECT_GT(hangUp, escape);
+    EXPECT_EQ(text.count(QStringLiteral(" send  port 4: 23 01 05 ")), 6);
+}
+
 // Replies spoilt at random: every attempt shows in the trace, and the sends add up to the
 // request counter (each attempt counts once, a request that ran out once more).
 TEST(CliEndToEnd, TraceShowsEveryAttemptOfARetriedRequest) {

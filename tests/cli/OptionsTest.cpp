@@ -114,6 +114,13 @@ TEST(CliOptions, HelpNeedsNoOperation) {
     EXPECT_TRUE(p.options.help);
 }
 
+TEST(CliOptions, DialTextGetsTheDialCommandUnlessItIsOne) {
+    EXPECT_EQ(dialText(QStringLiteral("+79001234567")), QStringLiteral("ATD+79001234567"));
+    EXPECT_EQ(dialText(QStringLiteral("ATD+79001234567")), QStringLiteral("ATD+79001234567"));
+    EXPECT_EQ(dialText(QStringLiteral("atdt123")), QStringLiteral("atdt123"));
+    EXPECT_EQ(dialText(QStringLiteral("8 900 123")), QStringLiteral("ATD8 900 123"));
+}
+
 TEST(CliOptions, ArchiveDateRangeEdges) {
     EXPECT_EQ(parseArchiveDate(QStringLiteral("2000-01-01")), QDate(2000, 1, 1));
     EXPECT_EQ(parseArchiveDate(QStringLiteral("2042-12-31")), QDate(2042, 12, 31));

@@ -143,7 +143,7 @@ TEST_F(CliRun, ModemCallDialsWaitsAndHangsUpEvenWhenTheLinkFails) {
     EXPECT_EQ(run({"--gsm", "+79001234567", "--address", "9", "values"}), kExitLinkFailed);
     const auto frames = line.sentFrames();
     ASSERT_EQ(frames.size(), 1u + 66 + 2);
-    EXPECT_EQ(frames.front(), QByteArray("+79001234567\r"));
+    EXPECT_EQ(frames.front(), QByteArray("ATD+79001234567\r"));
     EXPECT_EQ(frames[frames.size() - 2], QByteArray("+++"));
     EXPECT_EQ(frames.back(), QByteArray("ATH\r"));
     EXPECT_EQ(waits, (std::vector<int>{35000, 5000}));
@@ -151,9 +151,9 @@ TEST_F(CliRun, ModemCallDialsWaitsAndHangsUpEvenWhenTheLinkFails) {
 }
 
 TEST_F(CliRun, ModemCallWithAnAnsweringMeter) {
-    EXPECT_EQ(run({"--gsm", "+79001234567890123", "monthly", "2013-12-01"}), kExitOk);
+    EXPECT_EQ(run({"--gsm", "ATDT0079001234567", "monthly", "2013-12-01"}), kExitOk);
     const auto frames = line.sentFrames();
-    EXPECT_EQ(frames.front(), QByteArray("+79001234567890\r")); // 15 characters and CR
+    EXPECT_EQ(frames.front(), QByteArray("ATDT00790012345\r")); // 15 characters and CR
     EXPECT_EQ(frames.back(), QByteArray("ATH\r"));
     EXPECT_EQ(report("_mes.txt").count("\r\n"), 9);
 }
