@@ -131,7 +131,9 @@ void QtSerialLine::Open_Com(uint8_t port, uint32_t rate, int dataBits, int parit
             Close_Com(other);
     }
     auto serial = std::make_unique<QSerialPort>();
-    serial->setPortName(path);
+    // The device itself, not a link to it: the port's lock is named after the name opened, so
+    // only the real name keeps another program from taking the same device through another name.
+    serial->setPortName(canonical.isEmpty() ? path : canonical);
     if (!serial->open(QIODevice::ReadWrite))
         return; // stays closed: sends go nowhere, reads time out
     serial->setBaudRate(qint32(rate));
