@@ -11,7 +11,8 @@ jobs=$(nproc)
 if [ "${RT570_SKIP_SANITIZERS:-0}" != "1" ]; then
     "$here/scripts/setup.sh" "$here/build-asan" -DRT570_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
     (cd "$here/build-asan" &&
-        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        LSAN_OPTIONS=suppressions="$here/tests/lsan.supp" UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
         ctest --output-on-failure -j"$jobs" --timeout 900)
 fi
 
