@@ -142,9 +142,10 @@ void QtSerialLine::Open_Com(uint8_t port, uint32_t rate, int dataBits, int parit
     serial->setStopBits(stopBitsFor(stopBits));
     serial->setFlowControl(QSerialPort::NoFlowControl);
     QSerialPort* raw = serial.get();
-    // A port whose device vanished can report errors in a tight loop: close it at the first one.
+    // A port whose device vanished reports errors in a tight loop from the event loop (a pseudo-
+    // terminal whose far end closed gives a read error at every turn): close it at the first one.
     QObject::connect(raw, &QSerialPort::errorOccurred, raw, [raw](QSerialPort::SerialPortError e) {
-        if (e == QSerialPort::ResourceError && raw->isOpen())
+        if ((e == QSerialPort::ResourceError || e == QSerialPort::ReadError) && raw->isOpen())
             raw->close();
     });
     m_impl->rates[port] = rate;

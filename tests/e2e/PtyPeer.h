@@ -49,6 +49,14 @@ public:
     bool isOpen() const { return m_open; }
     QString slavePath() const { return m_endpoint.slavePath(); }
     bool vanished() const { return m_vanished; }
+    // Closes the terminal now, as a pulled adapter.
+    void vanish() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        m_endpoint.close();
+        m_vanished = true;
+    }
 
     // Writes bytes that no request asked for, `pauseMs` from now, from the peer's thread.
     void putOnLine(const QByteArray& bytes, int pauseMs = 0) {
