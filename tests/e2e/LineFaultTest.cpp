@@ -209,9 +209,10 @@ TEST_F(LineFault, LateReplyGoesWithTheNextFlushAndTheAttemptsOwnReplyIsChecked) 
             return {};
         return {{0, own}};
     });
+    // Written by the peer as the flush read begins; the read waits 70 ms for it.
     line.beforeRead = [&](int readIndex, int) {
         if (readIndex == 2)
-            peer->putOnLine(late, 20);
+            peer->putOnLine(late);
     };
     link.ValueIndex = 20;
     link.ReadParameter();
