@@ -36,6 +36,12 @@ int syncFile(int fd) {
 int closeFile(int fd) {
     return ::_close(fd);
 }
+// Cuts the last `count` bytes written off the end of the file.
+void cutBack(int fd, long long count) {
+    const long long end = ::_lseeki64(fd, 0, SEEK_CUR);
+    if (end >= count && ::_chsize_s(fd, end - count) == 0)
+        ::_lseeki64(fd, end - count, SEEK_SET);
+}
 #else
 int openForWriting(const QString& path) {
     int fd;
@@ -53,6 +59,12 @@ int syncFile(int fd) {
 }
 int closeFile(int fd) {
     return ::close(fd);
+}
+// Cuts the last `count` bytes written off the end of the file.
+void cutBack(int fd, long long count) {
+    const off_t end = ::lseek(fd, 0, SEEK_CUR);
+    if (end >= count && ::ftruncate(fd, end - count) == 0)
+        ::lseek(fd, end - count, SEEK_SET);
 }
 #endif
 
@@ -147,7 +159,11 @@ void ReportFile::appendLine(const QString& text) {
         if (written <= 0) {
             // A write that moves nothing and reports no error would loop for ever.
             const int error = written < 0 ? errno : EIO;
-            // The lines written before the failed one stay, and reach the disk now.
+            // A line the disk took only part of is taken back, so that the file holds whole
+            // lines only and a later report does not start in the middle of one. The lines
+            // written before the failed one stay, and reach the disk now.
+            if (data != line.constData())
+                cutBack(m_fd, data - line.constData());
             syncFile(m_fd);
             throw OperationError(ioErrorText(error));
         }
