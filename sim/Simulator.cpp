@@ -8,6 +8,8 @@ Simulator::Simulator(const SimOptions& options)
       m_meter(m_protocol, m_faults, options.latencyMs) {}
 
 bool Simulator::open(QString* error) {
+    // The meter's history up to now is summed here once, not inside the first reply's time.
+    (void)m_model.currentInteger(0);
     if (!m_pty.open(error))
         return false;
     if (!m_options.link.isEmpty() && !m_pty.makeLink(m_options.link, error)) {
