@@ -36,8 +36,7 @@ RequestFrame makeRequest(uint8_t address, uint8_t command, uint8_t index, uint8_
                          uint32_t data);
 
 // A reply as the meter builds it: the header bytes, the data field and a CR terminator.
-ReplyFrame makeReply(uint8_t address, uint8_t command, uint8_t index, uint8_t extra,
-                     uint32_t data);
+ReplyFrame makeReply(uint8_t address, uint8_t command, uint8_t index, uint8_t extra, uint32_t data);
 
 bool replyChecksumOk(const uint8_t* frame);
 

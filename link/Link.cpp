@@ -13,8 +13,8 @@ void Link::CheckReply() {
 }
 
 void Link::ExchangeFrame(int flushTimeoutMs) {
-    ReceiveResult =
-        m_line.Receive_Binary(PortNumber, replyBuffer.data(), flushTimeoutMs, kFlushCount, &ReceiveAux);
+    ReceiveResult = m_line.Receive_Binary(PortNumber, replyBuffer.data(), flushTimeoutMs,
+                                          kFlushCount, &ReceiveAux);
     m_line.Send_Binary(PortNumber, requestBuffer.data(), kFrameLength);
     m_host.processMessages();
     ReceiveResult = m_line.Receive_Binary(PortNumber, replyBuffer.data(), kReplyTimeoutMs,
@@ -26,8 +26,8 @@ void Link::prefillReply(int count) {
     std::fill_n(replyBuffer.begin(), std::min(count, kBufferSize), kPrefillByte);
 }
 
-bool Link::request(uint8_t command, uint8_t index, uint8_t extra, uint32_t data,
-                   int flushTimeoutMs, int attempts) {
+bool Link::request(uint8_t command, uint8_t index, uint8_t extra, uint32_t data, int flushTimeoutMs,
+                   int attempts) {
     prefillReply(kReplyPrefill);
     const RequestFrame frame = makeRequest(DeviceAddress, command, index, extra, data);
     std::copy(frame.begin(), frame.end(), requestBuffer.begin());
@@ -48,11 +48,17 @@ bool Link::request(uint8_t command, uint8_t index, uint8_t extra, uint32_t data,
     }
 }
 
-uint32_t Link::replyData() const { return readLe32(&replyBuffer[kDataByte]); }
+uint32_t Link::replyData() const {
+    return readLe32(&replyBuffer[kDataByte]);
+}
 
-float Link::replyFloat() const { return floatFromBits(replyData()); }
+float Link::replyFloat() const {
+    return floatFromBits(replyData());
+}
 
-int32_t Link::replyInteger() const { return static_cast<int32_t>(replyData()); }
+int32_t Link::replyInteger() const {
+    return static_cast<int32_t>(replyData());
+}
 
 void Link::WriteClock() {
     request(kCmdWriteClock, ClockSeconds, 0, DateCode, kFlushTimeoutMs, kRequestAttempts);

@@ -11,8 +11,8 @@ namespace rt570 {
 // The four report files of a connection, in the order they are created and closed.
 enum class Report { Parameters = 0, Hourly = 1, Daily = 2, Monthly = 3 };
 constexpr int kReportCount = 4;
-constexpr std::array<const char*, kReportCount> kReportSuffixes{"_par.txt", "_chas.txt",
-                                                                "_sut.txt", "_mes.txt"};
+constexpr std::array<const char*, kReportCount> kReportSuffixes{"_par.txt", "_chas.txt", "_sut.txt",
+                                                                "_mes.txt"};
 
 struct ReportSet {
     std::array<ReportFile, kReportCount> ReportFiles;

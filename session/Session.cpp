@@ -16,7 +16,9 @@ Session::Session(SerialLine& line, Host& host, QString home)
         m_home += QLatin1Char('/');
 }
 
-void Session::changed() { m_host.displayChanged(); }
+void Session::changed() {
+    m_host.displayChanged();
+}
 
 void Session::setStatusText(const QString& text) {
     display.statusText = text;

@@ -9,15 +9,19 @@ namespace {
 using test::hexBytes;
 using test::toHex;
 
-QByteArray bytes(const Frame& f) { return QByteArray(reinterpret_cast<const char*>(f.data()), int(f.size())); }
+QByteArray bytes(const Frame& f) {
+    return QByteArray(reinterpret_cast<const char*>(f.data()), int(f.size()));
+}
 
 TEST(Frame, WorkedRequestExamples) {
-    EXPECT_EQ(toHex(bytes(makeRequest(1, kCmdParameter, 0, 0, 0))), "23 01 05 00 00 00 00 00 00 36 0D");
+    EXPECT_EQ(toHex(bytes(makeRequest(1, kCmdParameter, 0, 0, 0))),
+              "23 01 05 00 00 00 00 00 00 36 0D");
     // 2007-12-31 12:34:56 to meter 1.
     EXPECT_EQ(toHex(bytes(makeRequest(1, kCmdWriteClock, 56, 0, 712311234))),
               "23 01 00 38 00 C2 01 75 2A CB 0D");
     // Hourly record of 15 March 2009, hour 7.
-    EXPECT_EQ(toHex(bytes(makeRequest(1, kCmdArchiveFloat, 0, 0, 903150700))).mid(15, 11), "6C FC D4 35");
+    EXPECT_EQ(toHex(bytes(makeRequest(1, kCmdArchiveFloat, 0, 0, 903150700))).mid(15, 11),
+              "6C FC D4 35");
 }
 
 TEST(Frame, ChecksumWrapsModulo256) {

@@ -1,5 +1,5 @@
-#include "link/OperationError.h"
 #include "session/Connection.h"
+#include "link/OperationError.h"
 #include "session/Session.h"
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"

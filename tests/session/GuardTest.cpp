@@ -22,9 +22,7 @@ protected:
 
 TEST_F(Guard, SecondOperationDuringMessagePassIsIgnored) {
     int inner = 0;
-    host.onMessagePass = [&] {
-        EXPECT_FALSE(session.runOperation([&] { ++inner; }));
-    };
+    host.onMessagePass = [&] { EXPECT_FALSE(session.runOperation([&] { ++inner; })); };
     EXPECT_TRUE(session.runOperation([&] {
         session.link.ValueIndex = 0;
         session.link.ReadCurrentFloat();

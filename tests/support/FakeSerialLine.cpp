@@ -5,8 +5,7 @@
 
 namespace rt570::test {
 
-void FakeSerialLine::Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity,
-                              int stopBits) {
+void FakeSerialLine::Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) {
     Call c;
     c.kind = Call::Open;
     c.port = port;
@@ -78,8 +77,12 @@ int FakeSerialLine::count(Call::Kind kind) const {
                              [kind](const Call& c) { return c.kind == kind; }));
 }
 
-QByteArray hexBytes(const char* text) { return QByteArray::fromHex(QByteArray(text)); }
+QByteArray hexBytes(const char* text) {
+    return QByteArray::fromHex(QByteArray(text));
+}
 
-QByteArray toHex(const QByteArray& bytes) { return bytes.toHex(' ').toUpper(); }
+QByteArray toHex(const QByteArray& bytes) {
+    return bytes.toHex(' ').toUpper();
+}
 
 } // namespace rt570::test
