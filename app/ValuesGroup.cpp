@@ -1,5 +1,6 @@
 #include "app/LayoutHelpers.h"
 #include "app/TForm1Controls.h"
+#include "link/Display.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -54,38 +55,50 @@ void buildValuesGroup(QWidget* frame, TForm1Controls& ui) {
         return page;
     };
 
+    // The start texts are the display's own, so the window and the core begin alike.
+    const Display start;
+    const auto column = [](QWidget* rectangle, const char* const(&names)[4],
+                           const std::array<QString, 4>& texts, QLabel*(&labels)[4]) {
+        for (int k = 0; k < 4; ++k)
+            labels[k] = valueLabel(rectangle, names[k], k, texts[size_t(k)]);
+    };
+
     QWidget* flows = pageGroup(addPage("TabSheet1", QStringLiteral("Gn")), "GroupBox5",
                                QStringLiteral("Расход:"), 4);
-    ui.Label2 = valueLabel(flows, "Label2", 0, QStringLiteral("G1,м3/час:"));
-    ui.Label3 = valueLabel(flows, "Label3", 1, QStringLiteral("G2,м3/час:"));
-    ui.Label4 = valueLabel(flows, "Label4", 2, QStringLiteral("G3,м3/час:"));
-    ui.Label5 = valueLabel(flows, "Label5", 3, QStringLiteral("G4,м3/час:"));
+    QLabel* flowLabels[4];
+    column(flows, {"Label2", "Label3", "Label4", "Label5"}, start.flowLabels, flowLabels);
+    ui.Label2 = flowLabels[0];
+    ui.Label3 = flowLabels[1];
+    ui.Label4 = flowLabels[2];
+    ui.Label5 = flowLabels[3];
 
     QWidget* volumes = pageGroup(addPage("TabSheet2", QStringLiteral("Vn")), "GroupBox6",
                                  QStringLiteral("Накопленный объем:"), 4);
-    ui.Label6 = valueLabel(volumes, "Label6", 0, QStringLiteral("V1,м3:"));
-    ui.Label7 = valueLabel(volumes, "Label7", 1, QStringLiteral("V2,м3:"));
-    ui.Label8 = valueLabel(volumes, "Label8", 2, QStringLiteral("V3,м3:"));
-    ui.Label9 = valueLabel(volumes, "Label9", 3, QStringLiteral("V4,м3:"));
+    QLabel* volumeLabels[4];
+    column(volumes, {"Label6", "Label7", "Label8", "Label9"}, start.volumeLabels, volumeLabels);
+    ui.Label6 = volumeLabels[0];
+    ui.Label7 = volumeLabels[1];
+    ui.Label8 = volumeLabels[2];
+    ui.Label9 = volumeLabels[3];
 
-    // Latin "B" here; the readings write the Cyrillic letter.
     QWidget* hours = pageGroup(addPage("TabSheet3", QStringLiteral("Bn")), "GroupBox7",
                                QStringLiteral("Время наработки:"), 4);
-    ui.Label10 = valueLabel(hours, "Label10", 0, QStringLiteral("B1,ч:"));
-    ui.Label11 = valueLabel(hours, "Label11", 1, QStringLiteral("B2,ч:"));
-    ui.Label12 = valueLabel(hours, "Label12", 2, QStringLiteral("B3,ч:"));
-    ui.Label13 = valueLabel(hours, "Label13", 3, QStringLiteral("B4,ч:"));
+    QLabel* hoursLabels[4];
+    column(hours, {"Label10", "Label11", "Label12", "Label13"}, start.hoursLabels, hoursLabels);
+    ui.Label10 = hoursLabels[0];
+    ui.Label11 = hoursLabels[1];
+    ui.Label12 = hoursLabels[2];
+    ui.Label13 = hoursLabels[3];
 
-    // Latin "T", Cyrillic "с" and "ч".
     QWidget* mains = pageGroup(addPage("TabSheet4", QStringLiteral("Tc")), "GroupBox8",
                                QStringLiteral("Время сети:"), 1);
-    ui.Label42 = valueLabel(mains, "Label42", 0, QStringLiteral("Tс,ч:"));
+    ui.Label42 = valueLabel(mains, "Label42", 0, start.mainsLabel);
 
     QWidget* clockPage = addPage("TabSheet5", QStringLiteral("D"));
     QWidget* clock =
         pageGroup(clockPage, "GroupBox9", QStringLiteral("Приборное дата и время:"), 2);
-    ui.Label40 = valueLabel(clock, "Label40", 0, QStringLiteral("Дата: 2007-12-31"));
-    ui.Label41 = valueLabel(clock, "Label41", 1, QStringLiteral("Время:  12:34:56"));
+    ui.Label40 = valueLabel(clock, "Label40", 0, start.dateLabel);
+    ui.Label41 = valueLabel(clock, "Label41", 1, start.timeLabel);
     const int underClock = kPageGroupTop + clock->parentWidget()->height() + 8;
     ui.Button6 =
         place<QPushButton>(clockPage, "Button6", kPageGroupLeft, underClock, kPageGroupWidth, 25);
