@@ -57,38 +57,25 @@ void buildValuesGroup(QWidget* frame, TForm1Controls& ui) {
 
     // The start texts are the display's own, so the window and the core begin alike.
     const Display start;
-    const auto column = [](QWidget* rectangle, const char* const(&names)[4],
-                           const std::array<QString, 4>& texts, QLabel*(&labels)[4]) {
-        for (int k = 0; k < 4; ++k)
-            labels[k] = valueLabel(rectangle, names[k], k, texts[size_t(k)]);
+    // A page of four value labels, one per channel, in order.
+    const auto channelPage = [&](const char* page, const QString& tab, const char* groupName,
+                                 const QString& caption, const std::array<QString, 4>& texts,
+                                 const std::array<const char*, 4>& names,
+                                 const std::array<QLabel**, 4>& labels) {
+        QWidget* rectangle = pageGroup(addPage(page, tab), groupName, caption, 4);
+        for (size_t k = 0; k < 4; ++k)
+            *labels[k] = valueLabel(rectangle, names[k], int(k), texts[k]);
     };
-
-    QWidget* flows = pageGroup(addPage("TabSheet1", QStringLiteral("Gn")), "GroupBox5",
-                               QStringLiteral("Расход:"), 4);
-    QLabel* flowLabels[4];
-    column(flows, {"Label2", "Label3", "Label4", "Label5"}, start.flowLabels, flowLabels);
-    ui.Label2 = flowLabels[0];
-    ui.Label3 = flowLabels[1];
-    ui.Label4 = flowLabels[2];
-    ui.Label5 = flowLabels[3];
-
-    QWidget* volumes = pageGroup(addPage("TabSheet2", QStringLiteral("Vn")), "GroupBox6",
-                                 QStringLiteral("Накопленный объем:"), 4);
-    QLabel* volumeLabels[4];
-    column(volumes, {"Label6", "Label7", "Label8", "Label9"}, start.volumeLabels, volumeLabels);
-    ui.Label6 = volumeLabels[0];
-    ui.Label7 = volumeLabels[1];
-    ui.Label8 = volumeLabels[2];
-    ui.Label9 = volumeLabels[3];
-
-    QWidget* hours = pageGroup(addPage("TabSheet3", QStringLiteral("Bn")), "GroupBox7",
-                               QStringLiteral("Время наработки:"), 4);
-    QLabel* hoursLabels[4];
-    column(hours, {"Label10", "Label11", "Label12", "Label13"}, start.hoursLabels, hoursLabels);
-    ui.Label10 = hoursLabels[0];
-    ui.Label11 = hoursLabels[1];
-    ui.Label12 = hoursLabels[2];
-    ui.Label13 = hoursLabels[3];
+    channelPage("TabSheet1", QStringLiteral("Gn"), "GroupBox5", QStringLiteral("Расход:"),
+                start.flowLabels, {"Label2", "Label3", "Label4", "Label5"},
+                {&ui.Label2, &ui.Label3, &ui.Label4, &ui.Label5});
+    channelPage("TabSheet2", QStringLiteral("Vn"), "GroupBox6",
+                QStringLiteral("Накопленный объем:"), start.volumeLabels,
+                {"Label6", "Label7", "Label8", "Label9"},
+                {&ui.Label6, &ui.Label7, &ui.Label8, &ui.Label9});
+    channelPage("TabSheet3", QStringLiteral("Bn"), "GroupBox7", QStringLiteral("Время наработки:"),
+                start.hoursLabels, {"Label10", "Label11", "Label12", "Label13"},
+                {&ui.Label10, &ui.Label11, &ui.Label12, &ui.Label13});
 
     QWidget* mains = pageGroup(addPage("TabSheet4", QStringLiteral("Tc")), "GroupBox8",
                                QStringLiteral("Время сети:"), 1);
