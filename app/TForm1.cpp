@@ -88,7 +88,8 @@ void TForm1::connectHandlers() {
 }
 
 void TForm1::FormCreate() {
-    startUp(m_session);
+    loadRunState(m_session);
+    openStartUpPort(m_session);
     // One line per loaded node, in node order, even when its name is empty; no line selected.
     for (int n = 1; n <= m_session.nodes.loaded; ++n)
         m_ui.ComboBox3->addItem(m_session.nodes.entries[size_t(n)].name);
@@ -245,7 +246,7 @@ void TForm1::Button10Click() {
     m_session.runOperation([this] { dumpHourlyFlows(m_session); });
 }
 void TForm1::DateTimePicker1Change(const QDate& picked) {
-    rt570::DateTimePicker1Change(m_session, picked);
+    rt570::selectArchiveDate(m_session, picked);
 }
 
 } // namespace rt570

@@ -1,6 +1,6 @@
 #include "app/LayoutHelpers.h"
 #include "app/TForm1Controls.h"
-#include "link/Display.h"
+#include "state/Display.h"
 
 #include <QGroupBox>
 #include <QLabel>

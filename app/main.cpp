@@ -1,7 +1,7 @@
 #include "app/TForm1.h"
 #include "link/qt/QtSerialLine.h"
-#include "readings/NumberText.h"
-#include "session/Session.h"
+#include "state/NumberText.h"
+#include "state/RunState.h"
 
 #include <QApplication>
 

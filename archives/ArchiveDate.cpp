@@ -1,8 +1,9 @@
 #include "archives/ArchiveDate.h"
 
 #include "archives/ArchiveReports.h"
+#include "link/DateCode.h"
 #include "link/OperationError.h"
-#include "session/Session.h"
+#include "state/RunState.h"
 
 #include <cmath>
 #include <limits>
@@ -11,12 +12,7 @@ namespace rt570 {
 
 namespace {
 
-constexpr uint32_t kYearFactor = 100000000u;
-constexpr uint32_t kMonthFactor = 1000000u;
-constexpr uint32_t kDayFactor = 10000u;
-constexpr uint32_t kHourFactor = 100u;
-
-void setSelectedDate(Session& session, const QDate& picked) {
+void setSelectedDate(RunState& session, const QDate& picked) {
     // The picker holds a date and a time; only the date changes.
     const QTime time = session.SelectedDate.isValid() ? session.SelectedDate.time() : QTime(0, 0);
     session.SelectedDate = QDateTime(picked, time);
@@ -25,8 +21,7 @@ void setSelectedDate(Session& session, const QDate& picked) {
 } // namespace
 
 uint32_t archiveDateCode(int yy, int month, int day, int hour) {
-    return uint32_t(yy) * kYearFactor + uint32_t(month) * kMonthFactor +
-           uint32_t(day) * kDayFactor + uint32_t(hour) * kHourFactor;
+    return packDateCode(yy, month, day, hour, 0);
 }
 
 int daysInMonth(int year, int month) {
@@ -48,7 +43,7 @@ bool archiveDateInRange(const QDate& date) {
            date <= QDate(kLastArchiveYear, 12, 31);
 }
 
-ArchiveDateParts takeArchiveDate(Session& session, const QDate& picked) {
+ArchiveDateParts takeArchiveDate(RunState& session, const QDate& picked) {
     if (!archiveDateInRange(picked))
         throw OperationError(
             QStringLiteral("Дата архива должна быть в пределах 01.01.2000 - 31.12.2042"));
@@ -61,7 +56,7 @@ ArchiveDateParts takeArchiveDate(Session& session, const QDate& picked) {
     return date;
 }
 
-void DateTimePicker1Change(Session& session, const QDate& picked) {
+void selectArchiveDate(RunState& session, const QDate& picked) {
     if (!picked.isValid())
         return;
     setSelectedDate(session, picked);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "archives/ArchiveState.h"
+#include "state/ArchiveState.h"
 
 #include <QDate>
 #include <cstdint>
 
 namespace rt570 {
 
-class Session;
+class RunState;
 
 // Archive dates the 32-bit date code can address: the years 2000 to 2042.
 constexpr int kFirstArchiveYear = 2000;
@@ -32,6 +32,6 @@ bool archiveDateInRange(const QDate& date);
 // What an archive operation does first: refuses a date outside the range with an
 // OperationError, sets SelectedDate to the picked date, and stores it in ArchiveDate with the
 // year held as YY = year - 2000. Returns the operation's own copy.
-ArchiveDateParts takeArchiveDate(Session& session, const QDate& picked);
+ArchiveDateParts takeArchiveDate(RunState& session, const QDate& picked);
 
 } // namespace rt570

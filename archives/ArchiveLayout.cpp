@@ -1,7 +1,7 @@
 #include "archives/ArchiveLayout.h"
 
-#include "readings/NumberText.h"
-#include "session/Session.h"
+#include "state/NumberText.h"
+#include "state/RunState.h"
 
 namespace rt570 {
 
@@ -33,7 +33,7 @@ QString RuleLine() {
     return QString(kRuleLength, QLatin1Char('_'));
 }
 
-ChannelFormats channelFormats(const Session& session) {
+ChannelFormats channelFormats(const RunState& session) {
     ChannelFormats formats;
     const auto& scales = session.formats.ScaleTable;
     for (size_t n = 0; n < formats.size(); ++n) {

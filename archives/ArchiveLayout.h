@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archives/ArchiveState.h"
+#include "state/ArchiveState.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,7 +8,7 @@
 
 namespace rt570 {
 
-class Session;
+class RunState;
 
 // The layout the hourly, daily and monthly reports share.
 
@@ -25,7 +25,7 @@ struct ChannelFormat {
 };
 using ChannelFormats = std::array<ChannelFormat, 4>;
 // From the flow formats of the channels (ValueFormats 0..3) and the ScaleTable.
-ChannelFormats channelFormats(const Session& session);
+ChannelFormats channelFormats(const RunState& session);
 
 // Channels as flows (the value unchanged) or as volumes (the count divided by the scale).
 enum class ChannelCells { Flow, Volume };

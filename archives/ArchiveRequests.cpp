@@ -1,7 +1,7 @@
 #include "archives/ArchiveRequests.h"
 
-#include "archives/ArchiveState.h"
 #include "link/Link.h"
+#include "state/ArchiveState.h"
 
 namespace rt570 {
 

@@ -2,15 +2,14 @@
 #include "archives/ArchiveLayout.h"
 #include "archives/ArchiveReports.h"
 #include "archives/ArchiveRequests.h"
-#include "readings/NumberText.h"
-#include "session/Session.h"
+#include "state/NumberText.h"
+#include "state/RunState.h"
 
 namespace rt570 {
 
 namespace {
 
 constexpr int kDayProgressStep = 3;
-constexpr int kProgressDone = 100;
 constexpr int kClosingLength = 157;
 constexpr int kMonthsPerYear = 12;
 
@@ -36,7 +35,7 @@ ArchiveRecord difference(const ArchiveRecord& end, const ArchiveRecord& start) {
     return increase;
 }
 
-void readIntegrators(Session& session, int yy, int month, int day) {
+void readIntegrators(RunState& session, int yy, int month, int day) {
     session.archive.ArchiveKind = kKindIntegrators;
     session.link.DateCode = archiveDateCode(yy, month, day, kDayRecordHour);
     session.archive.ArchiveSlot = uint16_t(day);
@@ -45,7 +44,7 @@ void readIntegrators(Session& session, int yy, int month, int day) {
 
 } // namespace
 
-void dailyReport(Session& session, const QDate& picked) {
+void dailyReport(RunState& session, const QDate& picked) {
     const ArchiveDateParts date = takeArchiveDate(session, picked);
     session.setStatusText(QStringLiteral("Считывание суточных архивов"));
     Link& link = session.link;

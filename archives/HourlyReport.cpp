@@ -2,8 +2,8 @@
 #include "archives/ArchiveLayout.h"
 #include "archives/ArchiveReports.h"
 #include "archives/ArchiveRequests.h"
-#include "readings/NumberText.h"
-#include "session/Session.h"
+#include "state/NumberText.h"
+#include "state/RunState.h"
 
 namespace rt570 {
 
@@ -11,7 +11,6 @@ namespace {
 
 constexpr int kHoursPerDay = 24;
 constexpr int kHourProgressStep = 4;
-constexpr int kProgressDone = 100;
 // The dump of the hourly flows uses the copies of the flow formats.
 constexpr int kDumpChannels = 4;
 
@@ -31,7 +30,7 @@ const QString kIntegratorTitle = QStringLiteral("Значение интегра
 
 } // namespace
 
-void hourlyReport(Session& session, const QDate& picked) {
+void hourlyReport(RunState& session, const QDate& picked) {
     const ArchiveDateParts date = takeArchiveDate(session, picked);
     session.setStatusText(QStringLiteral("Считывание часовых архивов"));
     Link& link = session.link;
@@ -81,7 +80,7 @@ void hourlyReport(Session& session, const QDate& picked) {
     file.flush();
 }
 
-void dumpHourlyFlows(Session& session) {
+void dumpHourlyFlows(RunState& session) {
     ReportFile& file = session.reports.file(Report::Hourly);
     const auto& tables = session.archive.ArchiveTables;
     for (int h = 0; h < kHoursPerDay; ++h) {

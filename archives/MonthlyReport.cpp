@@ -2,15 +2,14 @@
 #include "archives/ArchiveLayout.h"
 #include "archives/ArchiveReports.h"
 #include "archives/ArchiveRequests.h"
-#include "session/Session.h"
+#include "link/Protocol.h"
+#include "state/RunState.h"
 
 namespace rt570 {
 
 namespace {
 
-constexpr int kReportingDaySlot = 3; // value table slot of the meter's reporting day
 constexpr uint16_t kMonthSlot = 23;
-constexpr int kProgressDone = 100;
 
 const QString kTitle = QStringLiteral("Прирост интеграторов за месяц:");
 // "V", "B" Latin; "Сут", "Тс", "м3", "ч" Cyrillic. The third head has no comma.
@@ -21,7 +20,7 @@ const QString kHead2 = QStringLiteral(
 
 } // namespace
 
-void monthlyReport(Session& session, const QDate& picked) {
+void monthlyReport(RunState& session, const QDate& picked) {
     ArchiveDateParts date = takeArchiveDate(session, picked);
     session.setStatusText(QStringLiteral("Считывание месячных архивов"));
     Link& link = session.link;

@@ -1,6 +1,6 @@
 #include "cli/CliHost.h"
 
-#include "link/Display.h"
+#include "state/Display.h"
 
 #include <QCoreApplication>
 #include <algorithm>

@@ -2,7 +2,6 @@
 
 #include "archives/ArchiveReports.h"
 #include "cli/CliHost.h"
-#include "cli/StartUpPortFilter.h"
 #include "cli/ValuesOutput.h"
 #include "gsm/CallControl.h"
 #include "link/OperationError.h"
@@ -47,15 +46,15 @@ bool runOperation(Session& session, CliHost& host, const CliOperation& operation
             parameterReport(session);
             break;
         case CliOperation::Hourly:
-            DateTimePicker1Change(session, operation.date);
+            selectArchiveDate(session, operation.date);
             hourlyReport(session, operation.date);
             break;
         case CliOperation::Daily:
-            DateTimePicker1Change(session, operation.date);
+            selectArchiveDate(session, operation.date);
             dailyReport(session, operation.date);
             break;
         case CliOperation::Monthly:
-            DateTimePicker1Change(session, operation.date);
+            selectArchiveDate(session, operation.date);
             monthlyReport(session, operation.date);
             break;
         }
@@ -74,14 +73,12 @@ QString statisticsLine(int requests, int errors, int timeouts) {
 
 int runConnection(const CliOptions& options, const RunEnvironment& environment) {
     CliHost& host = *environment.host;
-    StartUpPortFilter line(*environment.line);
-    Session session(line, host, environment.home);
+    Session session(*environment.line, host, environment.home);
     if (environment.clock)
         session.clock = environment.clock;
     host.watch(&session.display);
 
-    startUp(session);
-    line.startConnection();
+    loadRunState(session);
     resetCounters(session);
 
     int status = kExitOk;

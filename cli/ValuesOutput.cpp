@@ -1,6 +1,6 @@
 #include "cli/ValuesOutput.h"
 
-#include "link/Display.h"
+#include "state/Display.h"
 
 namespace rt570::cli {
 

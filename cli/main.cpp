@@ -4,8 +4,8 @@
 #include "cli/Usage.h"
 #include "link/TracingSerialLine.h"
 #include "link/qt/QtSerialLine.h"
-#include "readings/NumberText.h"
-#include "session/Session.h"
+#include "state/NumberText.h"
+#include "state/RunState.h"
 
 #include <QCoreApplication>
 #include <QThread>

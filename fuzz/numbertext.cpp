@@ -1,5 +1,5 @@
 // Number texts with arbitrary doubles, widths and precisions.
-#include "readings/NumberText.h"
+#include "state/NumberText.h"
 
 #include <cstring>
 

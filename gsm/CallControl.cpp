@@ -1,13 +1,13 @@
 #include "gsm/CallControl.h"
 
 #include "gsm/ModemCommands.h"
-#include "session/Session.h"
+#include "state/RunState.h"
 
 namespace rt570 {
 
 namespace {
 
-void showCallStatus(Session& session, const QString& text) {
+void showCallStatus(RunState& session, const QString& text) {
     session.display.gsmStatus = text;
     session.changed();
 }
@@ -27,19 +27,19 @@ QString finishedStatus() {
     return QStringLiteral("Завершено");
 }
 
-bool dialNode(Session& session, const QString& phoneText) {
+bool dialNode(RunState& session, const QString& phoneText) {
     if (!SendDialCommand(session, phoneText))
         return false;
     showCallStatus(session, connectingStatus());
     return true;
 }
 
-void breakCall(Session& session) {
+void breakCall(RunState& session) {
     SendEscapeSequence(session);
     showCallStatus(session, breakingStatus());
 }
 
-void finishCall(Session& session) {
+void finishCall(RunState& session) {
     showCallStatus(session, finishedStatus());
     SendHangUp(session);
 }

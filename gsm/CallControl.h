@@ -4,7 +4,7 @@
 
 namespace rt570 {
 
-class Session;
+class RunState;
 
 // The modem call as the window and the command line run it. The tool reads no answer from the
 // modem: it relies on two fixed waits, which the front end runs as one-shot timers that a second
@@ -22,10 +22,10 @@ QString finishedStatus();   // "Завершено"
 // The dial button: sends the dial command and shows "connecting". False when the phone text is
 // empty: nothing was sent and the caller starts no connect wait. A phone text the code page
 // cannot carry throws OperationError before anything is sent.
-bool dialNode(Session& session, const QString& phoneText);
+bool dialNode(RunState& session, const QString& phoneText);
 // The hang-up button: sends "+++" and shows "breaking"; the caller starts the hang-up wait.
-void breakCall(Session& session);
+void breakCall(RunState& session);
 // The hang-up wait elapsed: shows "finished" and sends "ATH" CR.
-void finishCall(Session& session);
+void finishCall(RunState& session);
 
 } // namespace rt570

@@ -2,7 +2,7 @@
 
 #include "link/OperationError.h"
 #include "link/SerialLine.h"
-#include "session/Session.h"
+#include "state/RunState.h"
 
 #include <QByteArray>
 #include <QStringEncoder>
@@ -23,7 +23,7 @@ constexpr int kLongestCommand = kDialTextLength + 1;
 // Writes the command into the request buffer and sends it from there. A request whose message
 // pass is running keeps its frame: the buffer's first bytes are put back after the send, so
 // that its next attempt repeats the same frame and not the modem command.
-void sendCommand(Session& session, const QByteArray& command) {
+void sendCommand(RunState& session, const QByteArray& command) {
     Link& link = session.link;
     link.prefillReply(kModemReplyPrefill);
     std::array<uint8_t, kLongestCommand> saved{};
@@ -44,7 +44,7 @@ QString leadingCharacters(const QString& text, int count) {
 
 } // namespace
 
-bool SendDialCommand(Session& session, const QString& dialText) {
+bool SendDialCommand(RunState& session, const QString& dialText) {
     if (dialText.isEmpty())
         return false;
     const QString sent = leadingCharacters(dialText, kDialTextLength);
@@ -59,11 +59,11 @@ bool SendDialCommand(Session& session, const QString& dialText) {
     return true;
 }
 
-void SendEscapeSequence(Session& session) {
+void SendEscapeSequence(RunState& session) {
     sendCommand(session, kEscapeSequence);
 }
 
-void SendHangUp(Session& session) {
+void SendHangUp(RunState& session) {
     sendCommand(session, kHangUpCommand);
 }
 

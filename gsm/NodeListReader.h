@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gsm/NodeDirectory.h"
+#include "state/NodeDirectory.h"
 
 #include <QByteArray>
 #include <QString>

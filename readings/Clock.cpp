@@ -1,44 +1,35 @@
 #include "readings/Clock.h"
 
+#include "link/DateCode.h"
 #include "link/OperationError.h"
-#include "session/Session.h"
+#include "state/NumberText.h"
+#include "state/RunState.h"
 
 namespace rt570 {
 
 namespace {
 
-// DateCode = YY*100000000 + MM*1000000 + DD*10000 + hh*100 + mm, YY = year - 2000.
-constexpr uint32_t kYearFactor = 100000000;
-constexpr uint32_t kMonthFactor = 1000000;
-constexpr uint32_t kDayFactor = 10000;
-constexpr uint32_t kHourFactor = 100;
-constexpr int kBaseYear = 2000;
 // The years a 32-bit date code can carry when the PC's clock is sent.
 constexpr int kFirstSendableYear = 2001;
 constexpr int kLastSendableYear = 2042;
 
-// Decimal, with a leading "0" for 9 or less; larger numbers as they are (no range check).
-QString twoDigits(uint32_t value) {
-    return value <= 9 ? QStringLiteral("0%1").arg(value) : QString::number(value);
-}
-
 } // namespace
 
 QString clockDateText(uint32_t dateCode) {
-    const uint32_t year = dateCode / kYearFactor + kBaseYear;
-    const uint32_t month = dateCode % kYearFactor / kMonthFactor;
-    const uint32_t day = dateCode % kMonthFactor / kDayFactor;
-    return QStringLiteral("Дата:  %1.%2.%3 ").arg(year).arg(twoDigits(month), twoDigits(day));
+    const DateCodeFields f = unpackDateCode(dateCode);
+    return QStringLiteral("Дата:  %1.%2.%3 ")
+        .arg(f.year)
+        .arg(formatZeroPadded(f.month, 2), formatZeroPadded(f.day, 2));
 }
 
 QString clockTimeText(uint32_t dateCode, uint8_t seconds) {
-    const uint32_t hour = dateCode % kDayFactor / kHourFactor;
-    const uint32_t minute = dateCode % kHourFactor;
+    const DateCodeFields f = unpackDateCode(dateCode);
     return QStringLiteral("Время:  %1:%2:%3")
-        .arg(twoDigits(hour), twoDigits(minute), twoDigits(seconds));
+        .arg(formatZeroPadded(f.hour, 2), formatZeroPadded(f.minute, 2),
+             formatZeroPadded(seconds, 2));
 }
 
-void ReadClock(Session& session) {
+void ReadClock(RunState& session) {
     Link& link = session.link;
     link.requestClock();
     session.display.dateLabel = clockDateText(link.DateCode);
@@ -46,7 +37,7 @@ void ReadClock(Session& session) {
     session.changed();
 }
 
-void writePcClock(Session& session) {
+void writePcClock(RunState& session) {
     const QDateTime now = session.clock();
     const QDate date = now.date();
     const QTime time = now.time();
@@ -58,9 +49,8 @@ void writePcClock(Session& session) {
                 .arg(kFirstSendableYear)
                 .arg(kLastSendableYear));
     Link& link = session.link;
-    link.DateCode = uint32_t(year - kBaseYear) * kYearFactor +
-                    uint32_t(date.month()) * kMonthFactor + uint32_t(date.day()) * kDayFactor +
-                    uint32_t(time.hour()) * kHourFactor + uint32_t(time.minute());
+    link.DateCode = packDateCode(year - kDateCodeBaseYear, date.month(), date.day(), time.hour(),
+                                 time.minute());
     link.ClockSeconds = uint8_t(time.second());
     link.WriteClock();
 }

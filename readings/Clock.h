@@ -6,12 +6,12 @@
 
 namespace rt570 {
 
-class Session;
+class RunState;
 
 // The clock request (16 attempts) and its display in the date and time labels.
-void ReadClock(Session& session);
+void ReadClock(RunState& session);
 // "Время ПК в прибор": the PC's clock to the meter.
-void writePcClock(Session& session);
+void writePcClock(RunState& session);
 
 // "Дата:  2014.01.05 " and "Время:  09:07:03" from a DateCode and the seconds.
 QString clockDateText(uint32_t dateCode);

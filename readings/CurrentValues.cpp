@@ -1,8 +1,9 @@
 #include "readings/CurrentValues.h"
 
+#include "link/Protocol.h"
 #include "readings/Clock.h"
-#include "readings/NumberText.h"
-#include "session/Session.h"
+#include "state/NumberText.h"
+#include "state/RunState.h"
 
 #include <array>
 
@@ -10,17 +11,14 @@ namespace rt570 {
 
 namespace {
 
-constexpr int kChannels = 4;
 constexpr int kFlowCount = 4;
 constexpr int kIntegerCount = 13;
 constexpr int kFlowProgressStep = 5;
 constexpr int kIntegerProgressStep = 5;
 constexpr int kIntegerProgressStart = 20;
-constexpr int kProgressDone = 100;
 
-// Value table slots: maximum flow of channel k at 10*k; G1..G4 at 256..259; V1..V4 at 512..515;
-// mains time at 520; operating hours B1..B4 at 521..524.
-constexpr int kGmaxSlotStep = 10;
+// Value table slots: G1..G4 at 256..259; V1..V4 at 512..515; mains time at 520; operating
+// hours B1..B4 at 521..524.
 constexpr int kMainsSlot = 520;
 // Hours are counted in units of 1/10000 h.
 constexpr double kHourUnits = 10000.0;
@@ -31,7 +29,7 @@ constexpr int kHoursPrecision = 4;
 
 } // namespace
 
-void readCurrentValues(Session& session) {
+void readCurrentValues(RunState& session) {
     Link& link = session.link;
     Display& display = session.display;
     Formats& formats = session.formats;
@@ -40,7 +38,7 @@ void readCurrentValues(Session& session) {
 
     std::array<int, kChannels> precision{};
     for (int k = 1; k <= kChannels; ++k) {
-        precision[size_t(k - 1)] = ChannelPrecision(link.values[size_t(kGmaxSlotStep * k)]);
+        precision[size_t(k - 1)] = ChannelPrecision(link.values[size_t(gmaxSlot(k))]);
         formats.ValueFormats[size_t(k - 1)] = {kFlowFormatWidth, precision[size_t(k - 1)]};
     }
 

@@ -2,9 +2,9 @@
 
 namespace rt570 {
 
-class Session;
+class RunState;
 
 // "Считать значения": flows, volumes, operating hours and mains time, then the clock.
-void readCurrentValues(Session& session);
+void readCurrentValues(RunState& session);
 
 } // namespace rt570

@@ -1,6 +1,8 @@
 #include "readings/OpeningRead.h"
 
-#include "session/Session.h"
+#include "link/Protocol.h"
+#include "state/NumberText.h"
+#include "state/RunState.h"
 
 #include <cmath>
 
@@ -8,29 +10,24 @@ namespace rt570 {
 
 namespace {
 
-constexpr int kChannels = 4;
-constexpr int kGmaxSlotStep = 10;
-constexpr int kSerialSlot = 0;
-
 // The slots read, and the progress position after each: serial number, reporting day and the
 // maximum flows of channels 1 to 4.
 struct OpeningSlot {
     uint8_t slot;
     int progress;
 };
-constexpr OpeningSlot kOpeningSlots[] = {{0, 10}, {3, 15}, {10, 25}, {20, 50}, {30, 75}, {40, 100}};
-
-QString twoDigits(int value) {
-    return value <= 9 ? QStringLiteral("0%1").arg(value) : QString::number(value);
-}
+constexpr OpeningSlot kOpeningSlots[] = {{kSerialSlot, 10}, {kReportingDaySlot, 15},
+                                         {gmaxSlot(1), 25}, {gmaxSlot(2), 50},
+                                         {gmaxSlot(3), 75}, {gmaxSlot(4), 100}};
 
 // "2014_01_05_09_07".
 QString openingStamp(const QDateTime& now) {
     const QDate date = now.date();
     const QTime time = now.time();
     return QStringLiteral("%1_%2_%3_%4_%5")
-        .arg(QString::number(date.year()), twoDigits(date.month()), twoDigits(date.day()),
-             twoDigits(time.hour()), twoDigits(time.minute()));
+        .arg(QString::number(date.year()), formatZeroPadded(date.month(), 2),
+             formatZeroPadded(date.day(), 2), formatZeroPadded(time.hour(), 2),
+             formatZeroPadded(time.minute(), 2));
 }
 
 // The serial number rounded to the nearest integer, halves to the even neighbour. A value that
@@ -51,7 +48,7 @@ void closeEarlierSet(ReportSet& reports) {
             file.close();
 }
 
-void createReportFiles(Session& session, const QString& stem) {
+void createReportFiles(RunState& session, const QString& stem) {
     ReportSet& reports = session.reports;
     closeEarlierSet(reports);
     try {
@@ -69,7 +66,7 @@ void createReportFiles(Session& session, const QString& stem) {
 
 } // namespace
 
-void openingRead(Session& session) {
+void openingRead(RunState& session) {
     Link& link = session.link;
     Display& display = session.display;
 
@@ -100,8 +97,7 @@ void openingRead(Session& session) {
 
     Formats& formats = session.formats;
     for (int k = 1; k <= kChannels; ++k) {
-        const FormatPair pair{kFlowFormatWidth,
-                              ChannelPrecision(link.values[size_t(kGmaxSlotStep * k)])};
+        const FormatPair pair{kFlowFormatWidth, ChannelPrecision(link.values[size_t(gmaxSlot(k))])};
         formats.ValueFormats[size_t(k - 1)] = pair;
         formats.ValueFormats[size_t(kDumpFormatBase + k - 1)] = pair;
     }

@@ -2,10 +2,10 @@
 
 namespace rt570 {
 
-class Session;
+class RunState;
 
 // The opening read ("Счит парам"): serial number, reporting day and maximum flows, the report
 // file stem, the four report files created empty, the flow formats.
-void openingRead(Session& session);
+void openingRead(RunState& session);
 
 } // namespace rt570

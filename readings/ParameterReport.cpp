@@ -1,9 +1,9 @@
 #include "readings/ParameterReport.h"
 
 #include "link/Frame.h"
-#include "readings/NumberText.h"
 #include "readings/ParameterTables.h"
-#include "session/Session.h"
+#include "state/NumberText.h"
+#include "state/RunState.h"
 
 #include <cmath>
 
@@ -52,7 +52,7 @@ void fillParameterNames(std::array<QString, 256>& names) {
     names[135] = QStringLiteral("Напряжение УФ  ");
 }
 
-void parameterReport(Session& session) {
+void parameterReport(RunState& session) {
     Link& link = session.link;
     link.LinkFailed = 0;
     session.display.setCounter = QStringLiteral("n=%1").arg(session.reports.setCounter);
@@ -78,7 +78,7 @@ void parameterReport(Session& session) {
     session.setStatusText(QStringLiteral("Параметры записаны"));
 }
 
-void replyView(Session& session) {
+void replyView(RunState& session) {
     const Link& link = session.link;
     QStringList& memo = session.display.memo;
     for (int i = 0; i < kReplyViewBytes; ++i)

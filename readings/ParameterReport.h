@@ -5,12 +5,12 @@
 
 namespace rt570 {
 
-class Session;
+class RunState;
 
 // "Записать параметры прибора в файл": reads the parameter slots and writes the three tables.
-void parameterReport(Session& session);
+void parameterReport(RunState& session);
 // "view_read": the last reply's bytes and figures into the log.
-void replyView(Session& session);
+void replyView(RunState& session);
 // The names of the parameter slots, filled once at start-up.
 void fillParameterNames(std::array<QString, 256>& names);
 

@@ -1,6 +1,7 @@
 #include "readings/ParameterTables.h"
 
-#include "readings/NumberText.h"
+#include "link/Protocol.h"
+#include "state/NumberText.h"
 
 namespace rt570 {
 
@@ -14,8 +15,6 @@ constexpr int kNameColumn = 1;
 constexpr std::array<int, 4> kFieldColumns{20, 32, 44, 56};
 constexpr int kWideBarColumn = 68;
 constexpr int kGeneralBarColumn = 30;
-constexpr int kChannelSlotStep = 10;
-constexpr int kChordSlot = 9;
 
 struct ChannelRow {
     int slot; // of channel 1; channel k is slot + 10*(k-1)

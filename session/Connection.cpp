@@ -76,16 +76,19 @@ void closeConnection(Session& session) {
             file.close();
 }
 
-void startUp(Session& session) {
+void loadRunState(Session& session) {
     session.nodes = LoadNodeDirectory(session.nodeListPath());
     session.SelectedDate = session.clock();
     session.reports.setCounter = 0;
     session.link.ExpectedReplyLength = 11;
     session.link.ReceiveAux = 200;
     session.reports.FilesOpen = 0;
-    session.link.line().Open_Com(kStartUpPort, kStartUpRate, kDataBits, kParityNone, kOneStopBit);
     fillParameterNames(session.ParameterNames);
     session.formats.ScaleTable = kScaleTableStart;
+}
+
+void openStartUpPort(Session& session) {
+    session.link.line().Open_Com(kStartUpPort, kStartUpRate, kDataBits, kParityNone, kOneStopBit);
 }
 
 } // namespace rt570

@@ -24,8 +24,11 @@ void openConnection(Session& session, const QString& addressText, const QString&
 // Stop: the port closed, then the report files when they are open.
 void closeConnection(Session& session);
 
-// The start-up steps that do not touch widgets: node list, date, link constants, port 1 opened,
-// parameter names, scale table.
-void startUp(Session& session);
+// Start-up, the steps that do not touch widgets, in two parts: the run's state (node list, date,
+// link constants, parameter names, scale table), then port 1 opened at 9600 baud as the window
+// does when it appears. A run from a scheduler loads the state only: it must not take a port it
+// was not given (another run may be using it, and opening a port resets its settings).
+void loadRunState(Session& session);
+void openStartUpPort(Session& session);
 
 } // namespace rt570

@@ -1,52 +1,16 @@
 #pragma once
 
-#include "archives/ArchiveState.h"
-#include "gsm/NodeDirectory.h"
-#include "link/Display.h"
-#include "link/Link.h"
-#include "readings/Formats.h"
-#include "readings/ReportSet.h"
+#include "state/RunState.h"
 
-#include <QDate>
-#include <QDateTime>
-#include <QString>
-#include <array>
 #include <functional>
 
 namespace rt570 {
 
-class Host;
-class SerialLine;
-
-// Everything one run of the tool shares between its operations: the link, the value and archive
-// tables, the formats, the report files, the node list and the texts on the window. The window
-// and the command line each own one and call the operations on it.
-class Session {
+// One run of the tool as its front ends drive it: the run's state and the guard that lets one
+// operation with requests run at a time. The window and the command line each own one.
+class Session : public RunState {
 public:
-    Session(SerialLine& line, Host& host, QString home);
-
-    Host& host() { return m_host; }
-    // RT570_HOME, ending in a separator: base of "arc/" and of "gsm_csd.ini".
-    const QString& home() const { return m_home; }
-    QString reportFolder() const { return m_home + QStringLiteral("arc/"); }
-    QString nodeListPath() const { return m_home + QStringLiteral("gsm_csd.ini"); }
-
-    // The PC's local clock; tests put a fixed time here.
-    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
-
-    Display display;
-    Link link;
-    Formats formats;
-    ReportSet reports;
-    ArchiveState archive;
-    NodeDirectory nodes;
-    std::array<QString, 256> ParameterNames;
-    QDateTime SelectedDate;
-
-    // Tell the front end that the display changed.
-    void changed();
-    void setStatusText(const QString& text);
-    void setProgress(int position);
+    using RunState::RunState;
 
     // Runs an operation that makes requests, unless one is already running (a click that arrives
     // during another operation's message pass is ignored). An error that ends the operation is
@@ -61,14 +25,8 @@ public:
     void cancelOpeningRead() { m_openingReadPending = false; }
 
 private:
-    SerialLine& m_line;
-    Host& m_host;
-    QString m_home;
     bool m_busy = false;
     bool m_openingReadPending = false;
 };
-
-// RT570_HOME from the environment, or the platform's default, ending in a separator.
-QString defaultHome();
 
 } // namespace rt570

@@ -1,6 +1,5 @@
 #include "sim/FlowHistory.h"
 
-#include "readings/Formats.h"
 #include "sim/MeterParameters.h"
 #include "sim/SimRandom.h"
 
@@ -71,7 +70,7 @@ FlowHistory::FlowHistory(uint32_t seed, const QDate& installed)
 }
 
 double FlowHistory::volumeScale(int channel) const {
-    return kScaleTableStart[size_t(ChannelPrecision(kMaximumFlows[size_t(channel)]))];
+    return kVolumeCountsPerM3[size_t(channel)];
 }
 
 HourRecord FlowHistory::hour(const QDate& date, int hour) const {

@@ -40,7 +40,7 @@ public:
     FlowHistory(uint32_t seed, const QDate& installed);
 
     QDate installed() const { return m_installed; }
-    // Counts per m3 of channel c (0..3), from its maximum flow: 1000, 100, 10, 1 or 0.1.
+    // Counts per m3 of channel c (0..3).
     double volumeScale(int channel) const;
 
     HourRecord hour(const QDate& date, int hour) const;

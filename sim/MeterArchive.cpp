@@ -18,7 +18,7 @@ void setMeanFlows(const FlowHistory& history, ArchiveRecord& r) {
 
 ArchiveRecord hourly(const FlowHistory& history, const DateCodeFields& f, const QDateTime& now) {
     ArchiveRecord r;
-    const QDate date = f.date();
+    const QDate date = calendarDay(f);
     if (!date.isValid() || f.hour >= kHoursPerDay || wallTime(date, f.hour).addSecs(3600) > now)
         return r;
     if (date < history.installed())
@@ -32,7 +32,7 @@ ArchiveRecord hourly(const FlowHistory& history, const DateCodeFields& f, const 
 
 ArchiveRecord daily(const FlowHistory& history, const DateCodeFields& f, const QDateTime& now) {
     ArchiveRecord r;
-    const QDate date = f.date();
+    const QDate date = calendarDay(f);
     if (!date.isValid() || wallTime(date.addDays(1)) > now)
         return r;
     r.known = true;
@@ -64,7 +64,7 @@ ArchiveRecord monthly(const FlowHistory& history, const DateCodeFields& f, const
 ArchiveRecord integrators(const FlowHistory& history, const DateCodeFields& f,
                           const QDateTime& now) {
     ArchiveRecord r;
-    const QDate date = f.date();
+    const QDate date = calendarDay(f);
     if (!date.isValid() || wallTime(date.addDays(1)) > now)
         return r;
     r.known = true;
@@ -93,22 +93,22 @@ int32_t ArchiveRecord::integerValue(uint8_t quantity) const {
         return wrap32(totals.volume[quantity]);
     if (quantity == kMainsQuantity)
         return wrap32(totals.mains);
-    if (quantity < kQuantities)
+    if (quantity < kArchiveQuantities)
         return wrap32(totals.operating[quantity - kFirstOperatingQuantity]);
     return 0;
 }
 
 ArchiveRecord archiveRecord(const FlowHistory& history, uint8_t kind, uint32_t dateCode,
                             const QDateTime& now) {
-    const DateCodeFields f = splitDateCode(dateCode);
+    const DateCodeFields f = unpackDateCode(dateCode);
     switch (kind) {
-    case kHourlyKind:
+    case kKindHourly:
         return hourly(history, f, now);
-    case kDailyKind:
+    case kKindDaily:
         return daily(history, f, now);
-    case kMonthlyKind:
+    case kKindMonthly:
         return monthly(history, f, now);
-    case kIntegratorKind:
+    case kKindIntegrators:
         return integrators(history, f, now);
     default:
         return ArchiveRecord{};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Protocol.h"
 #include "sim/FlowHistory.h"
 
 #include <QDateTime>
@@ -7,18 +8,6 @@
 #include <cstdint>
 
 namespace rt570::sim {
-
-// Archive kinds, request byte 4.
-constexpr uint8_t kHourlyKind = 0;
-constexpr uint8_t kDailyKind = 1;
-constexpr uint8_t kMonthlyKind = 2;
-constexpr uint8_t kIntegratorKind = 4;
-
-// Archive quantities, request byte 3: 0..3 channel flow or volume, 4 mains time, 5..8 channel
-// operating time.
-constexpr uint8_t kMainsQuantity = 4;
-constexpr uint8_t kFirstOperatingQuantity = 5;
-constexpr uint8_t kQuantities = 9;
 
 // One archive record as the meter keeps it. A record the meter cannot have (a period not yet
 // over, a date that does not exist, an unknown kind) reads as all zeros.

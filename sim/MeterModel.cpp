@@ -38,14 +38,14 @@ QDateTime MeterModel::meterTime() const {
 
 ClockReading MeterModel::readClock() const {
     const QDateTime now = meterTime();
-    return ClockReading{makeDateCode(now), uint8_t(now.time().second())};
+    return ClockReading{dateCodeAt(now), uint8_t(now.time().second())};
 }
 
 bool MeterModel::setClock(uint32_t dateCode, uint8_t seconds) {
-    const DateCodeFields f = splitDateCode(dateCode);
-    if (!f.date().isValid() || !QTime::isValid(f.hour, f.minute, seconds))
+    const DateCodeFields f = unpackDateCode(dateCode);
+    if (!calendarDay(f).isValid() || !QTime::isValid(f.hour, f.minute, seconds))
         return false;
-    const QDateTime target = wallTime(f.date(), f.hour, f.minute, seconds);
+    const QDateTime target = wallTime(calendarDay(f), f.hour, f.minute, seconds);
     const QDateTime pc = clock();
     const QDateTime pcWall = wallTime(pc.date()).addMSecs(pc.time().msecsSinceStartOfDay());
     m_offsetMs = pcWall.msecsTo(target);

@@ -36,7 +36,7 @@ ParameterTable makeParameters(uint32_t seed, uint32_t serial, uint8_t address) {
     p[kChordSlot] = pick(seed, kChordSlot, 0, 1, 1); // 0 single chord, 1 double chord
 
     for (int c = 0; c < kChannels; ++c) {
-        const int base = kChannelSlotBase * (c + 1);
+        const int base = gmaxSlot(c + 1);
         const float gmax = kMaximumFlows[size_t(c)];
         const float diameter = kDiameters[size_t(c)];
         p[base + 0] = gmax;

@@ -1,23 +1,21 @@
 #pragma once
 
+#include "link/Protocol.h"
+
 #include <array>
 #include <cstdint>
 
 namespace rt570::sim {
 
+// The parameter table; the slots the meter fills are in link/Protocol.h, every other slot
+// reads as 0.
 constexpr int kParameterSlots = 256;
-constexpr int kChannels = 4;
-
-// Slots the meter's parameter table uses; every other slot reads as 0.
-constexpr int kSerialSlot = 0;
-constexpr int kReportingDaySlot = 3;
-constexpr int kAddressSlot = 6;
-constexpr int kChordSlot = 9;
-// Channel k (1..4) keeps its ten settings in slots 10k..10k+9, maximum flow first.
-constexpr int kChannelSlotBase = 10;
 
 // Maximum flows, m3/h: each channel lands in another decimals class (4, 3, 2 and 1 decimals).
 constexpr std::array<float, kChannels> kMaximumFlows = {8.0f, 50.0f, 400.0f, 2500.0f};
+// The resolution of each channel's volume counter, counts per m3: the finer the smaller the
+// channel's maximum flow (a quarter-inch pipe counts litres, a large main whole cubic metres).
+constexpr std::array<double, kChannels> kVolumeCountsPerM3 = {1000.0, 100.0, 10.0, 1.0};
 
 using ParameterTable = std::array<float, kParameterSlots>;
 

@@ -103,8 +103,8 @@ INSTANTIATE_TEST_SUITE_P(Form, RateText,
                                            RateCase{"Cyrillic", QStringLiteral("девять шестьсот")},
                                            RateCase{"FullWidth", QStringLiteral("９６００,N,8,1")},
                                            RateCase{"Long", QString(300, QLatin1Char('9'))}),
-                         [](const ::testing::TestParamInfo<RateCase>& info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<RateCase>& param) {
+                             return std::string(param.param.name);
                          });
 
 class PhoneText : public test::Form {

@@ -2,9 +2,9 @@
 // operations: the port's errors must not keep the process busy, and Start works once the adapter
 // is back.
 
-#include "../e2e/PtyPeer.h"
 #include "FormFixture.h"
 #include "link/qt/QtSerialLine.h"
+#include "support/PtyPeer.h"
 
 #include <QElapsedTimer>
 #include <QFile>

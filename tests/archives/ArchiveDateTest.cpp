@@ -62,13 +62,13 @@ protected:
 
 TEST_F(PickedDate, PickerChangeKeepsTheFullYearAndTheTime) {
     session.SelectedDate = QDateTime(QDate(2014, 1, 5), QTime(9, 7, 3));
-    DateTimePicker1Change(session, QDate(2012, 2, 29));
+    selectArchiveDate(session, QDate(2012, 2, 29));
     EXPECT_EQ(session.SelectedDate, QDateTime(QDate(2012, 2, 29), QTime(9, 7, 3)));
     EXPECT_EQ(session.archive.ArchiveDate.year, 2012);
     EXPECT_EQ(session.archive.ArchiveDate.month, 2);
     EXPECT_EQ(session.archive.ArchiveDate.day, 29);
     EXPECT_EQ(session.archive.DaysInArchiveMonth, 29);
-    DateTimePicker1Change(session, QDate(2013, 4, 17));
+    selectArchiveDate(session, QDate(2013, 4, 17));
     EXPECT_EQ(session.archive.DaysInArchiveMonth, 30);
 }
 

@@ -1,17 +1,19 @@
 #pragma once
 
-#include "archives/ArchiveState.h"
 #include "link/Frame.h"
-#include "readings/NumberText.h"
 #include "session/Session.h"
+#include "state/ArchiveState.h"
+#include "state/NumberText.h"
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"
 
+#include "link/DateCode.h"
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -25,10 +27,10 @@ struct ArchiveAsk {
     uint8_t quantity = 0;
     uint8_t kind = 0;
     uint32_t code = 0;
-    int yy() const { return int(code / 100000000u); }
-    int month() const { return int(code / 1000000u % 100); }
-    int day() const { return int(code / 10000u % 100); }
-    int hour() const { return int(code / 100u % 100); }
+    int yy() const { return unpackDateCode(code).year - kDateCodeBaseYear; }
+    int month() const { return unpackDateCode(code).month; }
+    int day() const { return unpackDateCode(code).day; }
+    int hour() const { return unpackDateCode(code).hour; }
 };
 
 inline ArchiveAsk askOf(const QByteArray& frame) {

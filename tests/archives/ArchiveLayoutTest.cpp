@@ -1,6 +1,6 @@
 #include "archives/ArchiveLayout.h"
-#include "readings/NumberText.h"
 #include "session/Session.h"
+#include "state/NumberText.h"
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"
 

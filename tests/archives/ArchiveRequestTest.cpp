@@ -1,7 +1,7 @@
 #include "archives/ArchiveDate.h"
 #include "archives/ArchiveRequests.h"
-#include "archives/ArchiveState.h"
 #include "link/Link.h"
+#include "state/ArchiveState.h"
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"
 

@@ -97,7 +97,7 @@ TEST_F(HourlyReport, KeepsItsDateWhenThePickerChangesAndIgnoresOtherClicks) {
     openReports();
     bool refused = false;
     host.onMessagePass = [&] {
-        DateTimePicker1Change(session, QDate(2013, 4, 17));
+        selectArchiveDate(session, QDate(2013, 4, 17));
         refused = refused || !session.runOperation([&] { monthlyReport(session, picked); });
     };
     run([&] { hourlyReport(session, picked); });

@@ -1,5 +1,5 @@
 #include "cli/CliHost.h"
-#include "link/Display.h"
+#include "state/Display.h"
 #include "support/QStringPrinter.h"
 
 #include <cstdio>

@@ -5,11 +5,11 @@
 
 #include "archives/ArchiveReports.h"
 #include "link/qt/QtSerialLine.h"
-#include "readings/NumberText.h"
 #include "readings/OpeningRead.h"
 #include "readings/ParameterReport.h"
 #include "session/Connection.h"
 #include "session/Session.h"
+#include "state/NumberText.h"
 #include "support/RecordingHost.h"
 
 #include <QCoreApplication>
@@ -118,14 +118,14 @@ TEST(CliEndToEnd, EveryOperationWritesTheWindowsReportsByteForByte) {
         QtSerialLine line(windowHome.path());
         rt570::test::RecordingHost host;
         Session session(line, host, windowHome.path());
-        startUp(session);
+        loadRunState(session);
         resetCounters(session);
         openConnection(session, QStringLiteral("1"), QStringLiteral("3"), 4);
         session.runOperation([&] { openingRead(session); });
         session.runOperation([&] { parameterReport(session); });
-        DateTimePicker1Change(session, yesterday());
+        selectArchiveDate(session, yesterday());
         session.runOperation([&] { hourlyReport(session, yesterday()); });
-        DateTimePicker1Change(session, lastMonth());
+        selectArchiveDate(session, lastMonth());
         session.runOperation([&] { dailyReport(session, lastMonth()); });
         session.runOperation([&] { monthlyReport(session, lastMonth()); });
         closeConnection(session);

@@ -87,10 +87,12 @@ TEST_F(CliRun, MeterAtAnotherAddressFailsTheOpeningReadWithNoFilesAndNoOperation
         EXPECT_EQ(uint8_t(f[1]), 7);
     }
     EXPECT_TRUE(outText().isEmpty());
-    const QString err = errText();
-    EXPECT_TRUE(err.contains(QStringLiteral("the opening read failed"))) << err.toStdString();
-    EXPECT_TRUE(err.endsWith(QStringLiteral("rt570-cli: requests 72, errors 66, time-outs 6\n")))
-        << err.toStdString();
+    const QString stderrText = errText();
+    EXPECT_TRUE(stderrText.contains(QStringLiteral("the opening read failed")))
+        << stderrText.toStdString();
+    EXPECT_TRUE(
+        stderrText.endsWith(QStringLiteral("rt570-cli: requests 72, errors 66, time-outs 6\n")))
+        << stderrText.toStdString();
     EXPECT_EQ(notes, QStringList({QStringLiteral("begin opening read"),
                                   QStringLiteral("end opening read")}));
 }
@@ -109,12 +111,12 @@ TEST_F(CliRun, ALaterRequestThatRanOutStillWritesTheWholeReport) {
     EXPECT_EQ(run({"hourly", "2014-01-04"}), kExitLinkFailed);
     const QByteArray hourly = report("_chas.txt");
     EXPECT_EQ(hourly.count("\r\n"), 46);
-    const QString err = errText();
-    EXPECT_TRUE(err.contains(QStringLiteral("9 request(s) got no good reply")))
-        << err.toStdString();
+    const QString stderrText = errText();
+    EXPECT_TRUE(stderrText.contains(QStringLiteral("9 request(s) got no good reply")))
+        << stderrText.toStdString();
     // 6 + 24*9 + 9 answered; 9 integrator requests with 13 attempts each.
-    EXPECT_TRUE(err.endsWith(QStringLiteral("requests 357, errors 117, time-outs 9\n")))
-        << err.toStdString();
+    EXPECT_TRUE(stderrText.endsWith(QStringLiteral("requests 357, errors 117, time-outs 9\n")))
+        << stderrText.toStdString();
 }
 
 TEST_F(CliRun, SilentClockStillPrintsTheLabelsAndFailsTheRun) {
@@ -174,16 +176,16 @@ TEST_F(CliRun, ReportsAreByteIdenticalToTheWindowHandlers) {
     rt570::test::RecordingHost windowHost;
     Session session(windowLine, windowHost, windowHome.path());
     session.clock = fixedNow;
-    startUp(session);
+    loadRunState(session);
     resetCounters(session);
     openConnection(session, QStringLiteral("1"), QStringLiteral("3"), 4);
     session.runOperation([&] { openingRead(session); });
     session.runOperation([&] { parameterReport(session); });
-    DateTimePicker1Change(session, QDate(2014, 1, 4));
+    selectArchiveDate(session, QDate(2014, 1, 4));
     session.runOperation([&] { hourlyReport(session, QDate(2014, 1, 4)); });
-    DateTimePicker1Change(session, QDate(2013, 12, 31));
+    selectArchiveDate(session, QDate(2013, 12, 31));
     session.runOperation([&] { dailyReport(session, QDate(2013, 12, 31)); });
-    DateTimePicker1Change(session, QDate(2013, 12, 1));
+    selectArchiveDate(session, QDate(2013, 12, 1));
     session.runOperation([&] { monthlyReport(session, QDate(2013, 12, 1)); });
     closeConnection(session);
     ASSERT_TRUE(windowHost.errors.isEmpty());

@@ -3,11 +3,11 @@
 #include "archives/ArchiveReports.h"
 #include "archives/ArchiveRequests.h"
 #include "link/qt/QtSerialLine.h"
-#include "readings/NumberText.h"
 #include "session/Connection.h"
 #include "session/Session.h"
 #include "sim/MeterArchive.h"
 #include "sim/MeterModel.h"
+#include "state/NumberText.h"
 #include "support/RecordingHost.h"
 
 #include <QDir>

@@ -2,14 +2,14 @@
 // plug of the process would end it), and that nothing but a new report set ever shortens a
 // report file.
 
-#include "../readings/FakeMeter.h"
 #include "SimOnPty.h"
 #include "link/qt/QtSerialLine.h"
-#include "readings/NumberText.h"
 #include "readings/OpeningRead.h"
 #include "readings/ParameterReport.h"
 #include "session/Connection.h"
 #include "session/Session.h"
+#include "state/NumberText.h"
+#include "support/FakeMeter.h"
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"
 

@@ -1,12 +1,12 @@
 #include "gsm/CallControl.h"
 #include "link/qt/QtSerialLine.h"
-#include "readings/Formats.h"
-#include "readings/NumberText.h"
 #include "session/Connection.h"
 #include "session/Session.h"
 #include "sim/HayesModem.h"
 #include "sim/MeterModel.h"
 #include "sim/Simulator.h"
+#include "state/Formats.h"
+#include "state/NumberText.h"
 #include "support/RecordingHost.h"
 
 #include <QDir>

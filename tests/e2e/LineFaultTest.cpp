@@ -1,11 +1,11 @@
 // Faults on the line, each scripted byte for byte by a peer on a pseudo-terminal, against the
 // link routines on the Qt backend: the counters, the value stored and what each read took.
 
-#include "PtyPeer.h"
 #include "WatchedLine.h"
 #include "link/Link.h"
 #include "link/qt/QtSerialLine.h"
 #include "support/FakeSerialLine.h"
+#include "support/PtyPeer.h"
 #include "support/RecordingHost.h"
 
 #include <QTemporaryDir>

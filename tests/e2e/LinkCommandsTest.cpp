@@ -1,4 +1,5 @@
 #include "SimOnPty.h"
+#include "link/DateCode.h"
 #include "link/Link.h"
 #include "link/qt/QtSerialLine.h"
 #include "sim/MeterArchive.h"
@@ -85,21 +86,20 @@ TEST_F(LinkOverPty, ClockIsSetAndReadBack) {
 
 TEST_F(LinkOverPty, ArchiveRecordsAreAnswered) {
     const QDate yesterday = QDate::currentDate().addDays(-1);
-    const uint32_t day = uint32_t(yesterday.year() - 2000) * 100000000u +
-                         uint32_t(yesterday.month()) * 1000000u +
-                         uint32_t(yesterday.day()) * 10000u;
-    for (uint8_t q = 0; q < sim::kQuantities; ++q) {
-        ASSERT_TRUE(link.request(kCmdArchiveInteger, q, sim::kIntegratorKind, day + 2300,
+    const uint32_t day =
+        packDateCode(yesterday.year() - 2000, yesterday.month(), yesterday.day(), 0, 0);
+    for (uint8_t q = 0; q < kArchiveQuantities; ++q) {
+        ASSERT_TRUE(link.request(kCmdArchiveInteger, q, kKindIntegrators, day + 2300,
                                  kFlushTimeoutMs, kIntegratorAttempts));
-        EXPECT_EQ(link.replyInteger(), twin.archiveInteger(sim::kIntegratorKind, q, day + 2300));
-        ASSERT_TRUE(link.request(kCmdArchiveInteger, q, sim::kHourlyKind, day + 700,
-                                 kFlushTimeoutMs, kRequestAttempts));
-        EXPECT_EQ(link.replyInteger(), twin.archiveInteger(sim::kHourlyKind, q, day + 700));
+        EXPECT_EQ(link.replyInteger(), twin.archiveInteger(kKindIntegrators, q, day + 2300));
+        ASSERT_TRUE(link.request(kCmdArchiveInteger, q, kKindHourly, day + 700, kFlushTimeoutMs,
+                                 kRequestAttempts));
+        EXPECT_EQ(link.replyInteger(), twin.archiveInteger(kKindHourly, q, day + 700));
     }
     for (uint8_t q = 0; q < 4; ++q) {
-        ASSERT_TRUE(link.request(kCmdArchiveFloat, q, sim::kDailyKind, day + 2300, kFlushTimeoutMs,
+        ASSERT_TRUE(link.request(kCmdArchiveFloat, q, kKindDaily, day + 2300, kFlushTimeoutMs,
                                  kRequestAttempts));
-        EXPECT_EQ(link.replyFloat(), twin.archiveFloat(sim::kDailyKind, q, day + 2300));
+        EXPECT_EQ(link.replyFloat(), twin.archiveFloat(kKindDaily, q, day + 2300));
         EXPECT_GT(link.replyFloat(), 0.0f);
     }
     EXPECT_EQ(link.ErrorCount, 0);

@@ -2,16 +2,16 @@
 // port names no device, another program holds the device. Requests then fail as on a silent
 // line, reports are still written, the process idles while it waits, and a later Start works.
 
-#include "PtyPeer.h"
 #include "archives/ArchiveReports.h"
 #include "link/qt/QtSerialLine.h"
-#include "readings/NumberText.h"
 #include "readings/ParameterReport.h"
 #include "session/Connection.h"
 #include "session/Session.h"
 #include "sim/MeterModel.h"
 #include "sim/MeterProtocol.h"
+#include "state/NumberText.h"
 #include "support/FakeSerialLine.h"
+#include "support/PtyPeer.h"
 #include "support/RecordingHost.h"
 
 #include <QDir>
@@ -91,9 +91,9 @@ protected:
             return lastQuantitySilent && asksForSilentQuantity(sent) ? QByteArray()
                                                                      : protocol.feed(sent);
         };
-        Tool tool(fake, dir.path());
-        tool.start(QStringLiteral("7"));
-        tool.session.runOperation([&] { monthlyReport(tool.session, kPicked); });
+        Tool held(fake, dir.path());
+        held.start(QStringLiteral("7"));
+        held.session.runOperation([&] { monthlyReport(held.session, kPicked); });
         return readAll(tool.file(Report::Monthly));
     }
 

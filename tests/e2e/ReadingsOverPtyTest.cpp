@@ -2,14 +2,14 @@
 #include "link/qt/QtSerialLine.h"
 #include "readings/Clock.h"
 #include "readings/CurrentValues.h"
-#include "readings/NumberText.h"
 #include "readings/OpeningRead.h"
 #include "readings/ParameterReport.h"
 #include "readings/ParameterTables.h"
-#include "readings/ReportFile.h"
 #include "session/Connection.h"
 #include "session/Session.h"
 #include "sim/MeterModel.h"
+#include "state/NumberText.h"
+#include "state/ReportFile.h"
 #include "support/RecordingHost.h"
 
 #include <QDir>
@@ -59,8 +59,8 @@ protected:
             values[size_t(slot)] = v > 1000000.0 ? 0.0 : v;
         }
         QByteArray bytes;
-        for (const QString& line : parameterReportLines(values, session.ParameterNames))
-            bytes += reportBytes(line) + "\r\n";
+        for (const QString& reportLine : parameterReportLines(values, session.ParameterNames))
+            bytes += reportBytes(reportLine) + "\r\n";
         return bytes;
     }
 
@@ -144,8 +144,9 @@ TEST_P(ReadingsOverPty, ReadingsFromOpeningReadToStop) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Separators, ReadingsOverPty, ::testing::Values('.', ','),
-                         [](const ::testing::TestParamInfo<char>& info) {
-                             return info.param == ',' ? std::string("Comma") : std::string("Point");
+                         [](const ::testing::TestParamInfo<char>& param) {
+                             return param.param == ',' ? std::string("Comma")
+                                                       : std::string("Point");
                          });
 
 } // namespace

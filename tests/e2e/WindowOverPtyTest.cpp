@@ -4,9 +4,9 @@
 #include "SimOnPty.h"
 #include "app/TForm1.h"
 #include "link/qt/QtSerialLine.h"
-#include "readings/NumberText.h"
 #include "sim/HayesModem.h"
 #include "sim/MeterModel.h"
+#include "state/NumberText.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "readings/Clock.h"
-#include "FakeMeter.h"
 #include "link/OperationError.h"
 #include "session/Session.h"
+#include "support/FakeMeter.h"
 #include "support/RecordingHost.h"
 
 #include <QTemporaryDir>

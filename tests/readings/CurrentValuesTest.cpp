@@ -1,7 +1,7 @@
 #include "readings/CurrentValues.h"
-#include "FakeMeter.h"
-#include "readings/NumberText.h"
 #include "session/Session.h"
+#include "state/NumberText.h"
+#include "support/FakeMeter.h"
 #include "support/RecordingHost.h"
 
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "readings/OpeningRead.h"
-#include "FakeMeter.h"
 #include "session/Session.h"
+#include "support/FakeMeter.h"
 #include "support/RecordingHost.h"
 
 #include <QDir>

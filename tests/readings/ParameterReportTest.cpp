@@ -1,8 +1,8 @@
 #include "readings/ParameterReport.h"
-#include "FakeMeter.h"
-#include "readings/NumberText.h"
 #include "readings/ParameterTables.h"
 #include "session/Session.h"
+#include "state/NumberText.h"
+#include "support/FakeMeter.h"
 #include "support/RecordingHost.h"
 
 #include <QDir>

@@ -131,7 +131,8 @@ TEST_F(ConnectionSteps, StopClosesPortAndFilesOnceAndASecondStopIsHarmless) {
 TEST_F(ConnectionSteps, StartUpOpensPortOneAndSetsConstants) {
     session.link.ExpectedReplyLength = 0;
     session.link.ReceiveAux = 0;
-    startUp(session);
+    loadRunState(session);
+    openStartUpPort(session);
     ASSERT_EQ(line.calls.size(), 1u);
     EXPECT_EQ(line.calls[0].kind, Kind::Open);
     EXPECT_EQ(line.calls[0].port, 1);

@@ -1,4 +1,4 @@
-#include "readings/ReportFile.h"
+#include "state/ReportFile.h"
 #include "link/OperationError.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // create is made by a child process that has given up root first.
 
 #include "link/OperationError.h"
-#include "readings/ReportFile.h"
+#include "state/ReportFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "readings/Formats.h"
+#include "state/Formats.h"
 
 namespace rt570 {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "readings/ReportFile.h"
+#include "state/ReportFile.h"
 
 #include <QString>
 #include <array>

@@ -1,21 +1,15 @@
 #pragma once
 
+#include "link/Protocol.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
 namespace rt570 {
 
-// Nine archive quantities: 0..3 channel flow or volume, 4 mains time "Тс", 5..8 operating time.
-constexpr int kArchiveQuantities = 9;
+// One table per archive quantity (link/Protocol.h), 256 slots each.
 constexpr int kArchiveSlots = 256;
-constexpr int kMainsQuantity = 4;
-
-// Record kinds sent in request byte 4.
-constexpr uint8_t kKindHourly = 0;
-constexpr uint8_t kKindDaily = 1;
-constexpr uint8_t kKindMonthly = 2;
-constexpr uint8_t kKindIntegrators = 4;
 
 using ArchiveTable = std::array<double, kArchiveSlots>;
 using ArchiveTableSet = std::array<ArchiveTable, kArchiveQuantities>;

@@ -6,6 +6,9 @@
 
 namespace rt570 {
 
+// The progress bar runs from 0 to this.
+constexpr int kProgressDone = 100;
+
 // The texts the operations put on the window, held by the core so that every front end shows
 // the same. Names follow the window's controls.
 struct Display {

@@ -1,4 +1,4 @@
-#include "readings/NumberText.h"
+#include "state/NumberText.h"
 
 #include <QByteArray>
 #include <array>

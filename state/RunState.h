@@ -1,0 +1,60 @@
+#pragma once
+
+#include "link/Link.h"
+#include "state/ArchiveState.h"
+#include "state/Display.h"
+#include "state/Formats.h"
+#include "state/NodeDirectory.h"
+#include "state/ReportSet.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <array>
+#include <functional>
+
+namespace rt570 {
+
+class Host;
+class SerialLine;
+
+// Everything one run of the tool shares between its operations: the link, the value and archive
+// tables, the formats, the report files, the node list, the parameter names, the selected date
+// and the texts on the window. The operations work on it; the session layer adds the guard that
+// runs one operation at a time.
+class RunState {
+public:
+    RunState(SerialLine& line, Host& host, QString home);
+
+    Host& host() { return m_host; }
+    // RT570_HOME, ending in a separator: base of "arc/" and of "gsm_csd.ini".
+    const QString& home() const { return m_home; }
+    QString reportFolder() const { return m_home + QStringLiteral("arc/"); }
+    QString nodeListPath() const { return m_home + QStringLiteral("gsm_csd.ini"); }
+
+    // The PC's local clock; tests put a fixed time here.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+
+    Display display;
+    Link link;
+    Formats formats;
+    ReportSet reports;
+    ArchiveState archive;
+    NodeDirectory nodes;
+    std::array<QString, 256> ParameterNames;
+    QDateTime SelectedDate;
+
+    // Tell the front end that the display changed.
+    void changed();
+    void setStatusText(const QString& text);
+    void setProgress(int position);
+
+private:
+    Host& m_host;
+    QString m_home;
+};
+
+// RT570_HOME from the environment, or the platform's default, ending in a separator.
+QString defaultHome();
+
+} // namespace rt570
