@@ -92,7 +92,11 @@ in_root apt-get "${apt_options[@]}" update >/dev/null
 in_root apt-get "${apt_options[@]}" install --no-install-recommends man-db >/dev/null
 
 # What the root holds before the package comes.
-in_root dpkg-query -W -f '${Package}\n' | sort >"$work/packages-before"
+installed_packages() { # removed packages that keep their configuration files do not count
+    in_root dpkg-query -W -f '${db:Status-Status} ${Package}\n' | awk '$1 == "installed" { print $2 }' |
+        sort
+}
+installed_packages >"$work/packages-before"
 list_paths() { # d: the folders of the package, else its files
     dpkg-deb -c "$deb" | awk -v want="$1" '(substr($1, 1, 1) == "d") == (want == "d") { print $6 }' |
         sed 's|^\./|/|; s|/$||' | grep .
@@ -100,9 +104,12 @@ list_paths() { # d: the folders of the package, else its files
 mapfile -t files < <(list_paths f)
 mapfile -t new_folders < <(for d in $(list_paths d); do [ -e "$root$d" ] || echo "$d"; done)
 
-step "apt-get install ./$(basename "$deb")"
+# Without the packages that dependencies only recommend: what the package depends on must be
+# enough to run it, and autoremove can then take back all that came with it.
+step "apt-get install --no-install-recommends ./$(basename "$deb")"
 cp "$deb" "$root/tmp/"
-in_root apt-get "${apt_options[@]}" install "/tmp/$(basename "$deb")" >"$work/install.log" 2>&1 ||
+in_root apt-get "${apt_options[@]}" install --no-install-recommends "/tmp/$(basename "$deb")" \
+    >"$work/install.log" 2>&1 ||
     { tail -n 20 "$work/install.log"; fail "apt-get install"; }
 
 step "the installed programs"
@@ -159,9 +166,11 @@ status=$(in_root dpkg-query -W -f '${db:Status-Status}' "$package" 2>/dev/null |
 for p in "${files[@]}"; do
     [ ! -e "$root$p" ] || fail "$p is left after the removal"
 done
-# The dependencies go with autoremove, and with them the last owners of shared folders.
-in_root apt-get "${apt_options[@]}" autoremove >/dev/null
-in_root dpkg-query -W -f '${Package}\n' | sort >"$work/packages-after"
+# The dependencies go with autoremove, and with them the last owners of shared folders. Packages
+# that another one only recommends or suggests go too: otherwise apt keeps such pairs of them.
+in_root apt-get "${apt_options[@]}" -o APT::AutoRemove::RecommendsImportant=false \
+    -o APT::AutoRemove::SuggestsImportant=false autoremove >/dev/null
+installed_packages >"$work/packages-after"
 diff -u "$work/packages-before" "$work/packages-after" ||
     fail "autoremove did not return the root to its packages before the install"
 for d in "${new_folders[@]}"; do

@@ -7,7 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${1:-"$here/build-package"}
 
-for tool in cmake cpack dpkg-buildflags dpkg-shlibdeps; do
+for tool in cmake cpack dpkg-buildflags dpkg-shlibdeps file; do
     command -v "$tool" >/dev/null ||
         { echo "package.sh: $tool is missing; run scripts/setup.sh first" >&2; exit 1; }
 done
