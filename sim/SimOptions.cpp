@@ -44,6 +44,7 @@ QString simUsage() {
         "  --late P       chance that a reply comes after more than 3 s\n"
         "  --link PATH    make a symbolic link PATH to the terminal, removed on exit\n"
         "  --help         show this text\n"
+        "  --version      show the version\n"
         "\n"
         "Ctrl+C or SIGTERM ends the simulator.\n");
 }
@@ -90,6 +91,10 @@ bool parseSimOptions(const QStringList& arguments, SimOptions& options, QString*
         }
         if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
             options.help = true;
+            continue;
+        }
+        if (name == QLatin1String("--version")) {
+            options.version = true;
             continue;
         }
         const auto it = valued.find(name);

@@ -18,6 +18,7 @@ struct SimOptions {
     FaultRates faults;
     QString link;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments (without the program name). On a bad option returns false with the

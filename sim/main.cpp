@@ -1,6 +1,8 @@
 #include "sim/ModemOptions.h"
 #include "sim/Simulator.h"
 
+#include <rt570/Version.h>
+
 #include <QStringList>
 #include <csignal>
 #include <cstdio>
@@ -43,6 +45,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(qPrintable(simUsage() + modemUsage()), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("rt570-sim %s\n", RT570_VERSION);
         return 0;
     }
 
