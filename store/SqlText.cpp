@@ -1,6 +1,5 @@
 #include "store/SqlText.h"
 
-
 namespace rt570 {
 
 QString sqlErrorText(const QSqlError& error) {
