@@ -59,11 +59,6 @@ public:
         return result;
     }
 
-    int count(const QString& table) {
-        const QStringList r = rows(QStringLiteral("SELECT count(*) FROM ") + table);
-        return r.isEmpty() ? -1 : r.first().toInt();
-    }
-
 private:
     static inline int s_count = 0;
     QString m_name;

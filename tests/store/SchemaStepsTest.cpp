@@ -1,7 +1,6 @@
 #include "DatabaseProbe.h"
 #include "support/QStringPrinter.h"
 
-#include "store/FigureStore.h"
 #include "store/SchemaSteps.h"
 
 #include <QSqlDatabase>
@@ -77,25 +76,6 @@ TEST(SchemaStepsTest, RunsTheStepsTheDatabaseLacksInOneTransaction) {
                      : QStringLiteral("-");
         EXPECT_EQ(rows, QLatin1String(c.rowsAfter));
     }
-}
-
-TEST(SchemaStepsTest, TheFigureStoreMarksItsSchemaAndKeepsOtherTables) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("figures.db"));
-    // A file that someone already uses for a table of their own, at version 0.
-    {
-        DatabaseProbe setup(path);
-        setup.exec(QStringLiteral("CREATE TABLE notes (text TEXT)"));
-        setup.exec(QStringLiteral("INSERT INTO notes VALUES ('kept')"));
-    }
-    {
-        FigureStore store(path);
-        EXPECT_FALSE(store.failed()) << store.errorText().toStdString();
-    }
-    DatabaseProbe probe(path);
-    EXPECT_EQ(probe.rows(QStringLiteral("PRAGMA user_version")), QStringList{"1"});
-    EXPECT_EQ(probe.rows(QStringLiteral("SELECT * FROM notes")), QStringList{"kept"});
-    EXPECT_EQ(probe.count(QStringLiteral("runs")), 0);
 }
 
 } // namespace
