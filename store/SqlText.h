@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QSqlError>
+#include <QString>
+
+namespace rt570 {
+
+// The reason a statement failed, as the database put it ("database is locked", "file is not a
+// database"), else as the driver did.
+QString sqlErrorText(const QSqlError& error);
+
+} // namespace rt570
