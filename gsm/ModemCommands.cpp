@@ -1,11 +1,9 @@
 #include "gsm/ModemCommands.h"
 
-#include "link/OperationError.h"
 #include "link/SerialLine.h"
 #include "state/RunState.h"
 
 #include <QByteArray>
-#include <QStringEncoder>
 #include <algorithm>
 #include <array>
 
@@ -13,7 +11,6 @@ namespace rt570 {
 
 namespace {
 
-constexpr char kCarriageReturn = 0x0D;
 // The command mode escape, no CR: the modem takes it after a second of silence on both sides.
 const QByteArray kEscapeSequence("+++");
 const QByteArray kHangUpCommand("ATH\r");
@@ -34,27 +31,12 @@ void sendCommand(RunState& session, const QByteArray& command) {
     std::copy_n(saved.begin(), length, link.requestBuffer.begin());
 }
 
-// The first `count` characters of `text`, a character outside the basic plane counting once.
-QString leadingCharacters(const QString& text, int count) {
-    qsizetype end = 0;
-    for (int taken = 0; taken < count && end < text.size(); ++taken)
-        end += text[end].isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
-    return text.left(end);
-}
-
 } // namespace
 
 bool SendDialCommand(RunState& session, const QString& dialText) {
-    if (dialText.isEmpty())
+    const QByteArray command = dialCommandBytes(dialText);
+    if (command.isEmpty())
         return false;
-    const QString sent = leadingCharacters(dialText, kDialTextLength);
-    QStringEncoder encoder("windows-1251");
-    QByteArray command = encoder(sent);
-    if (encoder.hasError())
-        throw OperationError(QStringLiteral("Номер \"%1\" содержит символы, которых нет в "
-                                            "кодировке Windows-1251. Набор отменен.")
-                                 .arg(sent));
-    command.append(kCarriageReturn);
     sendCommand(session, command);
     return true;
 }

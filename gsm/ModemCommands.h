@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gsm/DialCommand.h"
+
 #include <QString>
 
 namespace rt570 {
@@ -9,8 +11,6 @@ class RunState;
 // The modem commands, sent through the request buffer; nothing is read back. Each first fills
 // the first 52 bytes of the reply buffer with 1.
 constexpr int kModemReplyPrefill = 52;
-// The dial command carries at most this many characters of the phone text, then CR.
-constexpr int kDialTextLength = 15;
 
 // Dial: the phone text (its first 15 characters, or all of a shorter text) and CR. Returns false,
 // sending nothing, for an empty text. A character among those sent that Windows-1251 cannot

@@ -21,7 +21,7 @@ long long LineRunner::nowUs() {
 void LineRunner::schedule(const Transmissions& out, long long arrivedUs) {
     for (const Transmission& t : out)
         if (!t.bytes.isEmpty())
-            m_queue.emplace(arrivedUs + 1000LL * std::max(0, t.delayMs), t.bytes);
+            m_queue.emplace(arrivedUs + 1000LL * std::max(0, t.delayMs), Queued{t.bytes, t.ticket});
 }
 
 void LineRunner::writeOut(const char* bytes, int count) {
@@ -37,7 +37,12 @@ long long LineRunner::pump(long long now) {
         auto front = m_queue.begin();
         if (front->first > now)
             return front->first;
-        QByteArray& bytes = front->second;
+        Queued& queued = front->second;
+        if (!queued.started && queued.ticket != 0 && m_device.withdrawn(queued.ticket)) {
+            m_queue.erase(front);
+            continue;
+        }
+        QByteArray& bytes = queued.bytes;
         if (byteUs == 0) {
             writeOut(bytes.constData(), int(bytes.size()));
             m_queue.erase(front);
@@ -50,6 +55,7 @@ long long LineRunner::pump(long long now) {
         const long long due = (now - m_lineFreeUs) / byteUs + 1;
         const int count = int(std::min<long long>(due, bytes.size()));
         writeOut(bytes.constData(), count);
+        queued.started = true;
         m_lineFreeUs += count * byteUs;
         bytes.remove(0, count);
         if (bytes.isEmpty())

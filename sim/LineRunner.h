@@ -16,7 +16,7 @@ constexpr int kStopCheckMs = 50;
 
 // Moves bytes between a file descriptor (the pty master) and a line device: what comes in is
 // fed to the device at once; what the device answers goes out after its delay, paced byte by
-// byte at the line rate (no pacing at rate 0).
+// byte at the line rate (no pacing at rate 0), unless the device withdraws it before it starts.
 class LineRunner {
 public:
     LineRunner(int fd, LineDevice& device, uint32_t baud)
@@ -38,7 +38,12 @@ private:
     int m_fd;
     LineDevice& m_device;
     uint32_t m_baud;
-    std::multimap<long long, QByteArray> m_queue;
+    struct Queued {
+        QByteArray bytes;
+        int ticket = 0;
+        bool started = false; // some of its bytes are out: it is no longer withdrawn
+    };
+    std::multimap<long long, Queued> m_queue;
     long long m_lineFreeUs = 0;
 };
 

@@ -1,10 +1,16 @@
 #include "sim/ModemOptions.h"
 
+#include "sim/MeterParameters.h"
+
+#include <cmath>
+
 namespace rt570::sim {
 namespace {
 
 // Longest delay the options accept: ten minutes.
 constexpr int kMaxDelayMs = 600000;
+// Longest call before the carrier drops: a day.
+constexpr double kMaxDropSeconds = 86400;
 
 bool toDelay(const QString& text, int& out) {
     bool ok = false;
@@ -15,6 +21,15 @@ bool toDelay(const QString& text, int& out) {
     return true;
 }
 
+bool toDropTime(const QString& text, int& outMs) {
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !(seconds >= 0 && seconds <= kMaxDropSeconds))
+        return false;
+    outMs = int(std::lround(seconds * 1000));
+    return true;
+}
+
 bool toAnswer(const QString& text, DialAnswer& out) {
     if (text == QLatin1String("connect"))
         out = DialAnswer::Connect;
@@ -22,9 +37,57 @@ bool toAnswer(const QString& text, DialAnswer& out) {
         out = DialAnswer::Busy;
     else if (text == QLatin1String("no-carrier"))
         out = DialAnswer::NoCarrier;
+    else if (text == QLatin1String("no-answer"))
+        out = DialAnswer::NoAnswer;
     else
         return false;
     return true;
+}
+
+// "PHONE=SEED", "PHONE=busy", "PHONE=no-carrier" or "PHONE=no-answer".
+bool toBankNumber(const QString& text, BankNumber& out) {
+    const qsizetype eq = text.indexOf(QLatin1Char('='));
+    if (eq <= 0)
+        return false;
+    out.digits = dialDigits(text.left(eq).toLatin1());
+    if (out.digits.isEmpty())
+        return false;
+    const QString what = text.mid(eq + 1);
+    if (what != QLatin1String("connect") && toAnswer(what, out.answer))
+        return true;
+    bool ok = false;
+    const qulonglong seed = what.toULongLong(&ok, 10);
+    if (!ok || seed > 0xFFFFFFFFull)
+        return false;
+    out.answer = DialAnswer::Connect;
+    out.seed = uint32_t(seed);
+    return true;
+}
+
+// Two numbers that are the same phone, or two meters with the same serial number.
+bool numbersClash(const std::vector<BankNumber>& numbers, const BankNumber& added, QString* error) {
+    for (const BankNumber& n : numbers) {
+        if (n.digits == added.digits) {
+            *error = QStringLiteral("--number %1 is given twice").arg(QLatin1String(n.digits));
+            return true;
+        }
+        if (n.answer == DialAnswer::Connect && added.answer == DialAnswer::Connect &&
+            defaultSerial(n.seed) == defaultSerial(added.seed)) {
+            *error = QStringLiteral("--number %1 and %2: seeds %3 and %4 give the same serial "
+                                    "number %5")
+                         .arg(QLatin1String(n.digits), QLatin1String(added.digits))
+                         .arg(n.seed)
+                         .arg(added.seed)
+                         .arg(defaultSerial(n.seed));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isModemOption(const QString& name) {
+    return name.startsWith(QLatin1String("--modem-")) || name == QLatin1String("--number") ||
+           name.startsWith(QLatin1String("--number="));
 }
 
 } // namespace
@@ -35,8 +98,19 @@ QString modemUsage() {
         "Modem (a Hayes-style GSM modem in front of the meter; dial it with ATD...):\n"
         "  --modem                 put the modem on the line\n"
         "  --modem-connect-ms MS   delay from the dial to its answer (default 3000)\n"
-        "  --modem-answer A        connect, busy or no-carrier (default connect)\n"
-        "  --modem-guard-ms MS     silence before and after \"+++\" (default 1000)\n");
+        "  --modem-answer A        connect, busy, no-carrier or no-answer (default connect)\n"
+        "  --modem-guard-ms MS     silence before and after \"+++\" (default 1000)\n"
+        "  --modem-drop-after S    the carrier drops S seconds after a call came up\n"
+        "                          (\"NO CARRIER\"); 0 never (default)\n"
+        "  --number PHONE=SEED     a dial of PHONE reaches its own meter, made with seed SEED\n"
+        "                          and so with serial number 20000 + SEED mod 10000\n"
+        "                          (--serial does not apply to it); each meter keeps its\n"
+        "                          state from call to call\n"
+        "  --number PHONE=busy     a dial of PHONE answers BUSY; likewise =no-carrier and\n"
+        "                          =no-answer. Repeat --number for more numbers; with any,\n"
+        "                          a number not listed answers NO CARRIER and --modem-answer\n"
+        "                          is not used. PHONE and the dial are compared by their\n"
+        "                          digits and \"+\" alone.\n");
 }
 
 bool takeModemOptions(QStringList& arguments, ModemOptions& options, QString* error) {
@@ -47,7 +121,7 @@ bool takeModemOptions(QStringList& arguments, ModemOptions& options, QString* er
             options.enabled = true;
             continue;
         }
-        if (!name.startsWith(QLatin1String("--modem-"))) {
+        if (!isModemOption(name)) {
             rest << name;
             continue;
         }
@@ -63,13 +137,22 @@ bool takeModemOptions(QStringList& arguments, ModemOptions& options, QString* er
             return false;
         }
         bool ok = false;
-        if (name == QLatin1String("--modem-connect-ms"))
+        if (name == QLatin1String("--modem-connect-ms")) {
             ok = toDelay(value, options.settings.connectMs);
-        else if (name == QLatin1String("--modem-guard-ms"))
+        } else if (name == QLatin1String("--modem-guard-ms")) {
             ok = toDelay(value, options.settings.guardMs);
-        else if (name == QLatin1String("--modem-answer"))
+        } else if (name == QLatin1String("--modem-answer")) {
             ok = toAnswer(value, options.settings.answer);
-        else {
+        } else if (name == QLatin1String("--modem-drop-after")) {
+            ok = toDropTime(value, options.settings.dropAfterMs);
+        } else if (name == QLatin1String("--number")) {
+            BankNumber number;
+            ok = toBankNumber(value, number);
+            if (ok && numbersClash(options.numbers, number, error))
+                return false;
+            if (ok)
+                options.numbers.push_back(number);
+        } else {
             *error = QStringLiteral("unknown option %1").arg(name);
             return false;
         }

@@ -2,16 +2,28 @@
 
 #include "sim/HayesModem.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <vector>
 
 namespace rt570::sim {
 
+// One number of the modem bank ("--number PHONE=SEED" or "PHONE=busy" ...).
+struct BankNumber {
+    QByteArray digits; // the phone's digits and "+", as dialDigits gives them
+    DialAnswer answer = DialAnswer::Connect;
+    uint32_t seed = 0; // the seed of the meter behind it, when it connects
+};
+
 // The simulator's modem options: "--modem" puts a modem in front of the meter; any of the
-// "--modem-..." options implies it.
+// "--modem-..." options and "--number" imply it. Without numbers every dial reaches the one
+// meter; with them each dial goes to its number's meter or answer.
 struct ModemOptions {
     bool enabled = false;
     ModemSettings settings;
+    std::vector<BankNumber> numbers;
 };
 
 // Takes the modem options out of `arguments` and leaves the others for the simulator's own

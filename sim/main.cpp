@@ -1,3 +1,4 @@
+#include "sim/ModemBank.h"
 #include "sim/ModemOptions.h"
 #include "sim/Simulator.h"
 
@@ -54,18 +55,30 @@ int main(int argc, char** argv) {
 
     catchSignals();
     Simulator simulator(options);
-    if (modem.enabled)
+    std::shared_ptr<ModemBank> bank;
+    if (!modem.numbers.empty()) {
+        bank = std::make_shared<ModemBank>(modem.numbers, options);
+        simulator.putInFront(std::make_unique<HayesModem>(
+            [bank](const QByteArray& number) { return bank->route(number); }, modem.settings));
+    } else if (modem.enabled) {
         simulator.putInFront(std::make_unique<HayesModem>(simulator.meter(), modem.settings));
+    }
     if (!simulator.open(&error)) {
         std::fprintf(stderr, "rt570-sim: %s\n", qPrintable(error));
         return 1;
     }
     std::printf("%s\n", qPrintable(simulator.slavePath()));
     std::fflush(stdout);
-    std::fprintf(stderr, "rt570-sim: meter %.0f at address %d on %s%s%s\n",
-                 double(simulator.model().parameter(0)), int(options.address),
-                 qPrintable(simulator.slavePath()), options.link.isEmpty() ? "" : ", link ",
-                 qPrintable(options.link));
+    // With a bank the one meter is not reachable: each number names its own.
+    const QString who =
+        bank ? QStringLiteral("modem bank, meters")
+             : QStringLiteral("meter %1").arg(double(simulator.model().parameter(0)), 0, 'f', 0);
+    std::fprintf(stderr, "rt570-sim: %s at address %d on %s%s%s\n", qPrintable(who),
+                 int(options.address), qPrintable(simulator.slavePath()),
+                 options.link.isEmpty() ? "" : ", link ", qPrintable(options.link));
+    if (bank)
+        for (const QString& line : bank->describe())
+            std::fprintf(stderr, "rt570-sim: dial %s\n", qPrintable(line));
     simulator.run([] { return g_stop != 0; });
     return 0;
 }

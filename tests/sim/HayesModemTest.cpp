@@ -82,8 +82,8 @@ TEST_F(HayesModemLine, DialAnswersConnectAfterTheDelayAndGoesOnLine) {
     EXPECT_EQ(out[1].bytes, "\r\nCONNECT 9600\r\n");
     EXPECT_EQ(out[1].delayMs, 3000);
     EXPECT_EQ(modem.dials, 1);
-    // Bytes while the call is set up go nowhere.
-    EXPECT_TRUE(at(2999, "#junk").empty());
+    // Time alone does not bring the call up early.
+    EXPECT_TRUE(at(2999, QByteArray()).empty());
     EXPECT_EQ(modem.state(), HayesModem::State::Dialing);
     // On line: data passes to the meter, its answers come back with their own delay.
     const Transmissions data = at(3000, "#req");
@@ -98,7 +98,8 @@ TEST_F(HayesModemLine, DialAnswersConnectAfterTheDelayAndGoesOnLine) {
 TEST_F(HayesModemLine, BusyAndNoCarrierStayInCommandMode) {
     for (const auto& [answer, text] :
          {std::pair{DialAnswer::Busy, QByteArray("\r\nBUSY\r\n")},
-          std::pair{DialAnswer::NoCarrier, QByteArray("\r\nNO CARRIER\r\n")}}) {
+          std::pair{DialAnswer::NoCarrier, QByteArray("\r\nNO CARRIER\r\n")},
+          std::pair{DialAnswer::NoAnswer, QByteArray("\r\nNO ANSWER\r\n")}}) {
         ModemSettings s;
         s.answer = answer;
         s.connectMs = 100;
@@ -209,6 +210,94 @@ TEST_F(HayesModemLine, RealMeterBehindTheModem) {
     m.feed("ATH\r");
     EXPECT_FALSE(m.callUp());
     EXPECT_EQ(protocol.answered(), 1);
+}
+
+TEST_F(HayesModemLine, AByteDuringTheDialAbortsIt) {
+    const Transmissions dial = at(0, "ATD+79000000000\r");
+    at(10, "\n"); // the line end of the dial itself
+    EXPECT_EQ(modem.state(), HayesModem::State::Dialing);
+    const Transmissions abort = at(1000, "x");
+    ASSERT_EQ(abort.size(), 1u);
+    EXPECT_EQ(abort[0].bytes, "\r\nNO CARRIER\r\n");
+    EXPECT_EQ(abort[0].delayMs, 0);
+    EXPECT_EQ(modem.state(), HayesModem::State::Command);
+    // The CONNECT on its way is withdrawn; no call comes up, the modem stays in command mode.
+    ASSERT_EQ(dial.size(), 2u);
+    EXPECT_TRUE(modem.withdrawn(dial[1].ticket));
+    EXPECT_EQ(joined(at(5000, "#req")), "#req");
+    EXPECT_FALSE(modem.callUp());
+    EXPECT_EQ(joined(at(6000, "\rATO\r")), "\rATO\r\r\nNO CARRIER\r\n");
+    EXPECT_TRUE(meter.received.isEmpty());
+    // A dial left alone keeps its CONNECT, also with its CR LF in one piece.
+    const Transmissions again = at(7000, "ATD1\r\n");
+    at(10000, "#x");
+    EXPECT_TRUE(modem.callUp());
+    EXPECT_FALSE(modem.withdrawn(again[1].ticket));
+    EXPECT_EQ(meter.received, "#x");
+}
+
+TEST_F(HayesModemLine, DataWithinTheGuardCancelsTheEscapeAndItsOk) {
+    online();
+    const Transmissions escape = at(7000, "+++");
+    ASSERT_EQ(escape.size(), 1u);
+    at(7500, "#c");
+    EXPECT_TRUE(modem.withdrawn(escape[0].ticket));
+    EXPECT_EQ(modem.state(), HayesModem::State::Online);
+    EXPECT_EQ(meter.received, "+++#c");
+    // An escape whose guard runs out keeps its OK.
+    const Transmissions kept = at(9000, "+++");
+    ASSERT_EQ(kept.size(), 1u);
+    at(10000, "ATH\r");
+    EXPECT_FALSE(modem.withdrawn(kept[0].ticket));
+    EXPECT_FALSE(modem.callUp());
+}
+
+TEST(HayesModemDrop, TheCarrierDropsAfterTheSetTime) {
+    EchoMeter meter;
+    ModemSettings settings;
+    settings.connectMs = 100;
+    settings.dropAfterMs = 10000;
+    HayesModem modem(meter, settings);
+    long long now = 0;
+    modem.clock = [&now] { return now; };
+    auto at = [&](long long ms, const QByteArray& in) {
+        now = ms;
+        return modem.feed(in);
+    };
+    // NO CARRIER goes out when the call has stood for the drop time.
+    const Transmissions dial = at(0, "ATD1\r");
+    ASSERT_EQ(dial.size(), 3u);
+    EXPECT_EQ(dial[1].bytes, "\r\nCONNECT 9600\r\n");
+    EXPECT_EQ(dial[2].bytes, "\r\nNO CARRIER\r\n");
+    EXPECT_EQ(dial[2].delayMs, 10100);
+    at(10099, "#a");
+    EXPECT_TRUE(modem.callUp());
+    EXPECT_EQ(joined(at(10100, "#b")), "#b"); // echoed: command mode
+    EXPECT_FALSE(modem.callUp());
+    EXPECT_EQ(modem.state(), HayesModem::State::Command);
+    EXPECT_EQ(meter.received, "#a");
+    EXPECT_EQ(modem.drops, 1);
+    EXPECT_FALSE(modem.withdrawn(dial[2].ticket));
+    // The tool's hang-up still gets its OK: what stands before "AT" on a line is dropped.
+    at(12000, "\r+++");
+    EXPECT_EQ(joined(at(13500, "ATH\r")), "ATH\r\r\nOK\r\n");
+    EXPECT_EQ(joined(at(13600, "ATO\r")), "ATO\r\r\nNO CARRIER\r\n");
+
+    // A call hung up before its drop time withdraws its NO CARRIER.
+    const Transmissions hungUp = at(20000, "ATD1\r");
+    at(21100, "+++");
+    at(22200, "ATH\r");
+    ASSERT_EQ(hungUp.size(), 3u);
+    EXPECT_TRUE(modem.withdrawn(hungUp[2].ticket));
+    EXPECT_EQ(modem.hangUps, 1);
+    at(40000, "AT\r");
+    EXPECT_EQ(modem.drops, 1);
+    // So does an aborted dial, with its CONNECT.
+    const Transmissions aborted = at(50000, "ATD1\r");
+    at(50050, "x");
+    ASSERT_EQ(aborted.size(), 3u);
+    EXPECT_TRUE(modem.withdrawn(aborted[1].ticket));
+    EXPECT_TRUE(modem.withdrawn(aborted[2].ticket));
 }
 
 TEST(ModemOptionsTest, TakesItsOptionsAndLeavesTheRest) {

@@ -1,0 +1,37 @@
+#include "gsm/DialCommand.h"
+
+#include "link/OperationError.h"
+
+#include <QStringEncoder>
+
+namespace rt570 {
+
+namespace {
+
+constexpr char kCarriageReturn = 0x0D;
+
+// The first `count` characters of `text`, a character outside the basic plane counting once.
+QString leadingCharacters(const QString& text, int count) {
+    qsizetype end = 0;
+    for (int taken = 0; taken < count && end < text.size(); ++taken)
+        end += text[end].isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+    return text.left(end);
+}
+
+} // namespace
+
+QByteArray dialCommandBytes(const QString& dialText) {
+    if (dialText.isEmpty())
+        return QByteArray();
+    const QString sent = leadingCharacters(dialText, kDialTextLength);
+    QStringEncoder encoder("windows-1251");
+    QByteArray command = encoder(sent);
+    if (encoder.hasError())
+        throw OperationError(QStringLiteral("Номер \"%1\" содержит символы, которых нет в "
+                                            "кодировке Windows-1251. Набор отменен.")
+                                 .arg(sent));
+    command.append(kCarriageReturn);
+    return command;
+}
+
+} // namespace rt570
