@@ -17,19 +17,12 @@
 
 namespace rt570 {
 
+using layout::mainGroup;
 using layout::place;
 
 namespace {
 
 constexpr int kPanelWidths[4] = {90, 110, 90, 50};
-
-QGroupBox* mainGroup(QWidget* frame, const char* name, const QString& caption, const char* family,
-                     int left, int top, int width, int height) {
-    auto* group = place<QGroupBox>(frame, name, left, top, width, height);
-    group->setTitle(caption);
-    group->setStyleSheet(layout::groupCaptionStyle(name, family));
-    return group;
-}
 
 // A plain black "Arial" field label of the connection group.
 QLabel* fieldLabel(QWidget* parent, const char* name, int top, const QString& text) {
