@@ -1,11 +1,13 @@
-// What the window looks like once shown: the fonts its controls end up with and the group
-// captions as painted.
+// What the window looks like once shown: the fonts its controls end up with, the group
+// captions as painted, and the room the status bar gives to the progress text.
 
 #include "FormFixture.h"
 #include "support/QStringPrinter.h"
 
 #include <QGroupBox>
 #include <QImage>
+#include <QLabel>
+#include <QStatusBar>
 
 namespace rt570 {
 namespace {
@@ -50,6 +52,21 @@ TEST_F(Layout, MainGroupCaptionsArePaintedInNavy) {
                 navy += image.pixel(x, y) == qRgb(0x00, 0x00, 0x80) ? 1 : 0;
         EXPECT_GT(navy, 20) << qPrintable(group->objectName());
     }
+}
+
+TEST_F(Layout, LastStatusPanelTakesTheRestOfTheBar) {
+    shown();
+    const QStatusBar* bar = ui().StatusBar1;
+    const int widths[3] = {90, 110, 90};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(ui().StatusPanels[i]->width(), widths[i]);
+    const QLabel* first = ui().StatusPanels[0];
+    const QLabel* last = ui().StatusPanels[3];
+    // It ends where the bar ends, but for the margin the first panel has at the left.
+    EXPECT_LE(bar->width() - 1 - last->geometry().right(), first->geometry().left());
+    // The longest progress text of the reports fits whole.
+    const QString longest = QStringLiteral("Считывание часовых архивов");
+    EXPECT_GE(last->contentsRect().width(), last->fontMetrics().horizontalAdvance(longest));
 }
 
 } // namespace
