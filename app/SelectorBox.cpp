@@ -9,11 +9,6 @@ SelectorBox::SelectorBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
-    // Selectors sit on the info-tip background.
-    QPalette colours = palette();
-    colours.setColor(QPalette::Base, colours.color(QPalette::ToolTipBase));
-    colours.setColor(QPalette::Text, colours.color(QPalette::ToolTipText));
-    setPalette(colours);
 
     connect(this, &QComboBox::activated, this, [this](int index) {
         m_edited = false;
@@ -23,6 +18,13 @@ SelectorBox::SelectorBox(QWidget* parent) : QComboBox(parent) {
         m_edited = true;
         emit changedByUser(-1);
     });
+}
+
+void SelectorBox::useInfoTipBackground() {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, colours.color(QPalette::ToolTipBase));
+    colours.setColor(QPalette::Text, colours.color(QPalette::ToolTipText));
+    setPalette(colours);
 }
 
 void SelectorBox::selectItem(int index) {

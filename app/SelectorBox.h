@@ -19,6 +19,8 @@ public:
     void selectItem(int index);
     // Puts text into the text line as the program does: no line counts as selected.
     void setText(const QString& text);
+    // The text line on the info-tip background, as the connection's selectors have it.
+    void useInfoTipBackground();
 
 signals:
     // The operator picked a line or edited the text line; `index` is itemIndex() afterwards.

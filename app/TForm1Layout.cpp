@@ -41,6 +41,7 @@ SelectorBox* selector(QWidget* parent, const char* name, int top, const QStringL
     auto* box = place<SelectorBox>(parent, name, 120, top, 113, 21);
     box->addItems(items);
     box->selectItem(selected);
+    box->useInfoTipBackground();
     return box;
 }
 

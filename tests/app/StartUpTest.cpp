@@ -59,6 +59,11 @@ TEST_F(StartUp, SelectorsHoldTheirItemsAndSelections) {
         EXPECT_EQ(box->palette().color(QPalette::Base),
                   box->palette().color(QPalette::ToolTipBase));
     }
+    // The node selector has the ordinary background.
+    const QPalette nodes = ui().ComboBox3->palette();
+    EXPECT_EQ(nodes.color(QPalette::Base),
+              QApplication::palette(ui().ComboBox3).color(QPalette::Base));
+    EXPECT_NE(nodes.color(QPalette::Base), nodes.color(QPalette::ToolTipBase));
     // No node list: the selector keeps its text and has no lines; the phone keeps its text.
     EXPECT_EQ(ui().ComboBox3->count(), 0);
     EXPECT_EQ(ui().ComboBox3->currentText(), "Узел учета");
