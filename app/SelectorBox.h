@@ -1,13 +1,17 @@
 #pragma once
 
 #include <QComboBox>
+#include <functional>
 
 namespace rt570 {
 
+class SelectorLine;
+
 // An editable drop-down selector whose selected item follows the operator: picking a line
 // selects it, typing into the text line selects none (itemIndex() is -1 then), as the meter
-// tools' selectors have always behaved. Typed text is never added to the list, and nothing is
-// completed while typing.
+// tools' selectors have always behaved. A typed text stays typed, also when it equals a line and
+// the operator presses Enter or leaves the field. Typed text is never added to the list, and
+// nothing is completed while typing.
 class SelectorBox : public QComboBox {
     Q_OBJECT
 public:
@@ -27,7 +31,14 @@ signals:
     void changedByUser(int index);
 
 private:
+    friend class SelectorLine;
+    // Runs the text line's own handling of Enter or of leaving the field. The combo box would
+    // then select the line whose text equals a typed text; here the typed text, the position
+    // and the edited state stay as they were.
+    void endEdit(const std::function<void()>& handle);
+
     bool m_edited = false;
+    bool m_endingEdit = false;
 };
 
 } // namespace rt570
