@@ -119,6 +119,9 @@ TEST_F(StartUp, StatusBarAndTimers) {
     EXPECT_EQ(f.timer1()->interval(), 200);
     EXPECT_EQ(f.timer2()->interval(), 35000);
     EXPECT_EQ(f.timer3()->interval(), 5000);
+    // The 35 s and 5 s waits to the millisecond, not to the second.
+    for (const QTimer* timer : {f.timer1(), f.timer2(), f.timer3()})
+        EXPECT_EQ(timer->timerType(), Qt::PreciseTimer) << qPrintable(timer->objectName());
     // Nothing changes the panels while the monitor is off.
     runEventsFor(300);
     EXPECT_EQ(ui().StatusPanels[0]->text(), "Статус1");
