@@ -1,5 +1,6 @@
 #include "readings/CurrentValues.h"
 #include "FakeMeter.h"
+#include "readings/Formats.h"
 #include "readings/NumberText.h"
 #include "session/Session.h"
 #include "support/RecordingHost.h"
@@ -97,6 +98,12 @@ TEST_F(CurrentValues, ChannelPrecisionFollowsTheMaximumFlow) {
     EXPECT_EQ(session.display.volumeLabels[2], "V3,м3:      1234.5");
     // Above 10000 m3/h: the count times 10, with 2 decimals.
     EXPECT_EQ(session.display.volumeLabels[3], "V4,м3:       70.00");
+}
+
+TEST(ChannelPrecisionBounds, HundredAndTenThousandKeepTheDecimalsOfTheRangeBelow) {
+    // 10 and 1000 are bounds of the test above.
+    EXPECT_EQ(ChannelPrecision(100.0), 3);
+    EXPECT_EQ(ChannelPrecision(10000.0), 1);
 }
 
 TEST_F(CurrentValues, HoursAndMainsTimeWithFourDecimals) {
