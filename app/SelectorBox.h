@@ -8,10 +8,9 @@ namespace rt570 {
 class SelectorLine;
 
 // An editable drop-down selector whose selected item follows the operator: picking a line
-// selects it, typing into the text line selects none (itemIndex() is -1 then), as the meter
-// tools' selectors have always behaved. A typed text stays typed, also when it equals a line and
-// the operator presses Enter or leaves the field. Typed text is never added to the list, and
-// nothing is completed while typing.
+// selects it, typing into the text line selects none (itemIndex() is -1 then). A typed text
+// stays typed, also when it equals a line and the operator presses Enter or leaves the field.
+// Typed text is never added to the list, and nothing is completed while typing.
 class SelectorBox : public QComboBox {
     Q_OBJECT
 public:
