@@ -1,7 +1,6 @@
 #include "app/LayoutHelpers.h"
 
 #include <QColor>
-#include <QFontInfo>
 #include <QPalette>
 
 namespace rt570::layout {
@@ -13,19 +12,18 @@ QFont formFont() {
     return font;
 }
 
-QString groupCaptionStyle(const char* objectName, const char* family) {
-    // Style sheets take a face by its name only; where the face is missing, the one the system
-    // substitutes for it is named instead (a fixed-pitch one for "Courier New").
-    QFont wanted(QString::fromLatin1(family));
-    wanted.setStyleHint(QString::fromLatin1(family).startsWith(QLatin1String("Courier"))
-                            ? QFont::Monospace
-                            : QFont::SansSerif);
-    const QString face = QFontInfo(wanted).family();
-    // Style sheet fonts and colours stay with the group box itself: the controls inside keep
-    // the window's plain black font.
-    return QStringLiteral("QGroupBox#%1 { color: navy; font-weight: bold; font-size: 13px;"
-                          " font-family: \"%2\"; }")
-        .arg(QLatin1String(objectName), face);
+CaptionGroupBox* mainGroup(QWidget* frame, const char* name, const QString& caption,
+                           const char* family, int left, int top, int width, int height) {
+    auto* group = place<CaptionGroupBox>(frame, name, left, top, width, height);
+    QFont font(QString::fromLatin1(family));
+    // Where the face is missing the system substitutes one of the same kind.
+    font.setStyleHint(QString::fromLatin1(family).startsWith(QLatin1String("Courier"))
+                          ? QFont::Monospace
+                          : QFont::SansSerif);
+    font.setPixelSize(13);
+    font.setBold(true);
+    group->setCaption(caption, font, QColor(0x00, 0x00, 0x80));
+    return group;
 }
 
 QWidget* valueRectangle(QWidget* parent, int left, int top, int width, int height) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/CaptionGroupBox.h"
+
 #include <QFont>
 #include <QString>
 #include <QWidget>
@@ -23,8 +25,10 @@ constexpr int kOutOfSightTop = -2000;
 // The window's default font: "MS Sans Serif", 11 pixels (the system substitutes a sans-serif
 // face where that one is missing).
 QFont formFont();
-// Bold navy caption of a main group, 13 pixels, in the given face.
-QString groupCaptionStyle(const char* objectName, const char* family);
+// A main group: its caption bold, navy, 13 pixels, in the given face; the controls inside it
+// keep the window's font.
+CaptionGroupBox* mainGroup(QWidget* frame, const char* name, const QString& caption,
+                           const char* family, int left, int top, int width, int height);
 // The navy rectangle of a value page and the bold lime-green "Courier New" values on it.
 QWidget* valueRectangle(QWidget* parent, int left, int top, int width, int height);
 void styleValueLabel(QWidget* label);

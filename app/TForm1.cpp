@@ -33,6 +33,9 @@ QTimer* formTimer(QObject* parent, const char* name, int intervalMs) {
     auto* timer = new QTimer(parent);
     timer->setObjectName(QString::fromLatin1(name));
     timer->setInterval(intervalMs);
+    // A coarse timer may be 5 % off, and above 20 s it keeps only whole seconds; the monitor
+    // and the two waits run to the millisecond.
+    timer->setTimerType(Qt::PreciseTimer);
     return timer;
 }
 

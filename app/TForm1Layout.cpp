@@ -17,19 +17,13 @@
 
 namespace rt570 {
 
+using layout::mainGroup;
 using layout::place;
 
 namespace {
 
-constexpr int kPanelWidths[4] = {90, 110, 90, 50};
-
-QGroupBox* mainGroup(QWidget* frame, const char* name, const QString& caption, const char* family,
-                     int left, int top, int width, int height) {
-    auto* group = place<QGroupBox>(frame, name, left, top, width, height);
-    group->setTitle(caption);
-    group->setStyleSheet(layout::groupCaptionStyle(name, family));
-    return group;
-}
+// Widths of the first three status panels; the last one runs to the bar's right edge.
+constexpr int kPanelWidths[3] = {90, 110, 90};
 
 // A plain black "Arial" field label of the connection group.
 QLabel* fieldLabel(QWidget* parent, const char* name, int top, const QString& text) {
@@ -47,6 +41,7 @@ SelectorBox* selector(QWidget* parent, const char* name, int top, const QStringL
     auto* box = place<SelectorBox>(parent, name, 120, top, 113, 21);
     box->addItems(items);
     box->selectItem(selected);
+    box->useInfoTipBackground();
     return box;
 }
 
@@ -144,10 +139,17 @@ void buildStatusBar(QWidget* form, TForm1Controls& ui) {
     for (int i = 0; i < 4; ++i) {
         auto* panel = new QLabel(QStringLiteral("Статус%1").arg(i + 1));
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panel->setFixedWidth(kPanelWidths[i]);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        ui.StatusBar1->addWidget(panel);
+        if (i < 3) {
+            panel->setFixedWidth(kPanelWidths[i]);
+            ui.StatusBar1->addWidget(panel);
+        } else {
+            // The progress text takes what the others leave; a text longer than that is cut
+            // and never pushes the other panels aside.
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            ui.StatusBar1->addWidget(panel, 1);
+        }
         ui.StatusPanels[i] = panel;
     }
 }

@@ -39,9 +39,8 @@ QLabel* valueLabel(QWidget* rectangle, const char* name, int row, const QString&
 } // namespace
 
 void buildValuesGroup(QWidget* frame, TForm1Controls& ui) {
-    auto* group = place<QGroupBox>(frame, "GroupBox2", 8, 176, 345, 289);
-    group->setTitle(QStringLiteral("Текущие значения"));
-    group->setStyleSheet(layout::groupCaptionStyle("GroupBox2", "Arial"));
+    QGroupBox* group = layout::mainGroup(frame, "GroupBox2", QStringLiteral("Текущие значения"),
+                                         "Arial", 8, 176, 345, 289);
     ui.GroupBox2 = group;
 
     ui.Button4 = place<QPushButton>(group, "Button4", 8, 20, 329, 25);

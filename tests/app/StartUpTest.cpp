@@ -59,6 +59,11 @@ TEST_F(StartUp, SelectorsHoldTheirItemsAndSelections) {
         EXPECT_EQ(box->palette().color(QPalette::Base),
                   box->palette().color(QPalette::ToolTipBase));
     }
+    // The node selector has the ordinary background.
+    const QPalette nodes = ui().ComboBox3->palette();
+    EXPECT_EQ(nodes.color(QPalette::Base),
+              QApplication::palette(ui().ComboBox3).color(QPalette::Base));
+    EXPECT_NE(nodes.color(QPalette::Base), nodes.color(QPalette::ToolTipBase));
     // No node list: the selector keeps its text and has no lines; the phone keeps its text.
     EXPECT_EQ(ui().ComboBox3->count(), 0);
     EXPECT_EQ(ui().ComboBox3->currentText(), "Узел учета");
@@ -105,11 +110,8 @@ TEST_F(StartUp, PageDShownWithItsStartTexts) {
 
 TEST_F(StartUp, StatusBarAndTimers) {
     TForm1& f = open();
-    const int widths[4] = {90, 110, 90, 50};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         EXPECT_EQ(ui().StatusPanels[i]->text(), QStringLiteral("Статус%1").arg(i + 1));
-        EXPECT_EQ(ui().StatusPanels[i]->width(), widths[i]);
-    }
     EXPECT_EQ(ui().StatusBar1->geometry(), QRect(0, 520, 646, 25));
     EXPECT_FALSE(f.timer1()->isActive());
     EXPECT_FALSE(f.timer2()->isActive());
@@ -117,6 +119,9 @@ TEST_F(StartUp, StatusBarAndTimers) {
     EXPECT_EQ(f.timer1()->interval(), 200);
     EXPECT_EQ(f.timer2()->interval(), 35000);
     EXPECT_EQ(f.timer3()->interval(), 5000);
+    // The 35 s and 5 s waits to the millisecond, not to the second.
+    for (const QTimer* timer : {f.timer1(), f.timer2(), f.timer3()})
+        EXPECT_EQ(timer->timerType(), Qt::PreciseTimer) << qPrintable(timer->objectName());
     // Nothing changes the panels while the monitor is off.
     runEventsFor(300);
     EXPECT_EQ(ui().StatusPanels[0]->text(), "Статус1");

@@ -2,6 +2,7 @@
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace rt570 {
@@ -102,7 +103,8 @@ TEST_F(Exchange, IntegratorAttemptsAreThirteen) {
 
 TEST_F(Exchange, ParameterLimitAndSigns) {
     line.queueReply(reply(kCmdParameter, bitsFromFloat(1000000.0f)));
-    line.queueReply(reply(kCmdParameter, bitsFromFloat(1000000.5f * 2)));
+    // The next float above the limit, 1000000.0625.
+    line.queueReply(reply(kCmdParameter, bitsFromFloat(std::nextafter(1000000.0f, 2e6f))));
     line.queueReply(reply(kCmdParameter, bitsFromFloat(-7.25f)));
     link.ValueIndex = 10;
     link.ReadParameter();

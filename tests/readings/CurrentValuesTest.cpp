@@ -99,6 +99,12 @@ TEST_F(CurrentValues, ChannelPrecisionFollowsTheMaximumFlow) {
     EXPECT_EQ(session.display.volumeLabels[3], "V4,м3:       70.00");
 }
 
+TEST(ChannelPrecisionBounds, HundredAndTenThousandKeepTheDecimalsOfTheRangeBelow) {
+    // 10 and 1000 are bounds of the test above.
+    EXPECT_EQ(ChannelPrecision(100.0), 3);
+    EXPECT_EQ(ChannelPrecision(10000.0), 1);
+}
+
 TEST_F(CurrentValues, HoursAndMainsTimeWithFourDecimals) {
     meter.integers = {{8, 87654321}, {9, 123456789}, {10, 0}, {11, 5}, {12, -10000}};
     readCurrentValues(session);
