@@ -2,7 +2,7 @@
 // parameter report, each before its reads. A good request, the current values and the clock
 // leave it standing, so the monitor keeps showing the failure.
 
-#include "FakeMeter.h"
+#include "support/FakeMeter.h"
 #include "readings/Clock.h"
 #include "readings/CurrentValues.h"
 #include "readings/OpeningRead.h"
@@ -75,8 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         LinkFailedCase{"OpeningRead", openingRead, 6, 0},
         // Lowered before its reads: the report does not stop after its first slot.
         LinkFailedCase{"ParameterReport", parameterReport, 124, 0}),
-    [](const ::testing::TestParamInfo<LinkFailedCase>& info) {
-        return std::string(info.param.name);
+    [](const ::testing::TestParamInfo<LinkFailedCase>& param) {
+        return std::string(param.param.name);
     });
 
 } // namespace
