@@ -1,11 +1,11 @@
 #include "gsm/ModemCommands.h"
 
+#include "link/Cp1251.h"
 #include "link/OperationError.h"
 #include "link/SerialLine.h"
 #include "session/Session.h"
 
 #include <QByteArray>
-#include <QStringEncoder>
 #include <algorithm>
 #include <array>
 
@@ -48,9 +48,9 @@ bool SendDialCommand(Session& session, const QString& dialText) {
     if (dialText.isEmpty())
         return false;
     const QString sent = leadingCharacters(dialText, kDialTextLength);
-    QStringEncoder encoder("windows-1251");
-    QByteArray command = encoder(sent);
-    if (encoder.hasError())
+    bool unmappable = false;
+    QByteArray command = cp1251::encode(sent, &unmappable);
+    if (unmappable)
         throw OperationError(QStringLiteral("Номер \"%1\" содержит символы, которых нет в "
                                             "кодировке Windows-1251. Набор отменен.")
                                  .arg(sent));

@@ -1,9 +1,9 @@
 #include "readings/ReportFile.h"
 
+#include "link/Cp1251.h"
 #include "link/OperationError.h"
 
 #include <QFile>
-#include <QStringEncoder>
 #include <cerrno>
 #include <fcntl.h>
 
@@ -19,7 +19,6 @@ namespace rt570 {
 namespace {
 
 const char kLineEnd[] = "\r\n";
-constexpr char kUnmappable = '?';
 
 #ifdef _WIN32
 int openForWriting(const QString& path) {
@@ -103,27 +102,7 @@ QString ioErrorText(int systemError) {
 }
 
 QByteArray reportBytes(const QString& text) {
-    QStringEncoder encoder("windows-1251");
-    QByteArray bytes = encoder.encode(text);
-    if (!encoder.hasError())
-        return bytes;
-    // Some character has no place in the code page: encode one code point at a time and put
-    // '?' for each one that fails, as a text editor saving in this code page does.
-    bytes.clear();
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype length =
-            (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-                ? 2
-                : 1;
-        QStringEncoder single("windows-1251");
-        const QByteArray piece = single.encode(QStringView(text).mid(i, length));
-        if (single.hasError() || piece.isEmpty())
-            bytes += kUnmappable;
-        else
-            bytes += piece;
-        i += length;
-    }
-    return bytes;
+    return cp1251::encode(text);
 }
 
 ReportFile::~ReportFile() {
