@@ -23,7 +23,7 @@ const char kLineEnd[] = "\r\n";
 #ifdef _WIN32
 int openForWriting(const QString& path) {
     return ::_wopen(reinterpret_cast<const wchar_t*>(path.utf16()),
-                    _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                    _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY | _O_NOINHERIT,
                     _S_IREAD | _S_IWRITE);
 }
 long long writeSome(int fd, const char* data, size_t size) {
@@ -45,7 +45,7 @@ void cutBack(int fd, long long count) {
 int openForWriting(const QString& path) {
     int fd;
     do {
-        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
                     0666);
     } while (fd < 0 && errno == EINTR);
     return fd;

@@ -1,6 +1,5 @@
 // What a report file holds when rt570-cli is killed outright (kill -9, as a crash or a pulled
-// plug of the process would end it), and that nothing but a new report set ever shortens a
-// report file.
+// plug of the process would end it), and that nothing ever shortens a report file.
 
 #include "../readings/FakeMeter.h"
 #include "SimOnPty.h"
@@ -174,9 +173,9 @@ TEST_F(KillNine, ReportFinishedBeforeTheKillIsCompleteOnDisk) {
     EXPECT_TRUE(report.startsWith(partial));
 }
 
-// Report files only grow, except that the opening read of a new set empties a file of the same
-// name; a failed opening read, Stop and the next set leave earlier files alone.
-TEST(ReportFilesOnlyGrow, OnlyANewSetOfTheSameNameEmptiesAFile) {
+// Report files only grow: a failed opening read, Stop, the next set and a new set of the same
+// name leave what earlier reports wrote.
+TEST(ReportFilesOnlyGrow, ASecondSetOfTheSameMinuteAddsToTheFirst) {
     QTemporaryDir home;
     QDir(home.path()).mkdir(QStringLiteral("arc"));
     test::FakeSerialLine line;
@@ -212,10 +211,16 @@ TEST(ReportFilesOnlyGrow, OnlyANewSetOfTheSameNameEmptiesAFile) {
     EXPECT_EQ(readAll(par), one + one);
     EXPECT_TRUE(readAll(session.reports.ReportFiles[0].path()).isEmpty());
 
-    // A new set within the same minute has the same names: that, and only that, empties them.
+    // Stop, and a Start within the first set's minute: the new set has the same names, and its
+    // reports follow the earlier ones.
+    closeConnection(session);
     now = now.addSecs(-60);
     session.requestOpeningRead();
-    EXPECT_TRUE(readAll(par).isEmpty());
+    EXPECT_EQ(session.reports.FilesOpen, 1);
+    EXPECT_EQ(session.reports.ReportFiles[0].path(), par);
+    EXPECT_EQ(readAll(par), one + one);
+    session.runOperation([&] { parameterReport(session); });
+    EXPECT_EQ(readAll(par), one + one + one);
     EXPECT_TRUE(host.errors.isEmpty()) << qPrintable(host.errors.join('|'));
 }
 

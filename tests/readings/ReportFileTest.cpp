@@ -46,20 +46,20 @@ TEST_F(ReportFileTest, LinesAreWindows1251WithCrLf) {
     EXPECT_FALSE(file.isOpen());
 }
 
-TEST_F(ReportFileTest, CreateEmptiesAnExistingFile) {
+TEST_F(ReportFileTest, CreateAddsToAnExistingFile) {
     {
         QFile old(path("b.txt"));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old contents");
+        old.write("old contents\r\n");
     }
     ReportFile file;
     file.create(path("b.txt"));
-    EXPECT_EQ(contents(path("b.txt")), QByteArray());
+    EXPECT_EQ(contents(path("b.txt")), QByteArray("old contents\r\n"));
     file.appendLine(QStringLiteral("x"));
     // A second create on the same object closes the first file and starts the new one.
     file.create(path("c.txt"));
     file.appendLine(QStringLiteral("y"));
-    EXPECT_EQ(contents(path("b.txt")), QByteArray("x\r\n"));
+    EXPECT_EQ(contents(path("b.txt")), QByteArray("old contents\r\nx\r\n"));
     EXPECT_EQ(contents(path("c.txt")), QByteArray("y\r\n"));
 }
 
