@@ -106,18 +106,27 @@ QByteArray reportBytes(const QString& text) {
 }
 
 ReportFile::~ReportFile() {
-    release();
+    // Nobody is left to show an error here; the lines reach the disk all the same when they can.
+    (void)release();
 }
 
-void ReportFile::release() {
-    if (m_fd >= 0) {
-        closeFile(m_fd);
-        m_fd = -1;
-    }
+int ReportFile::release() {
+    if (m_fd < 0)
+        return 0;
+    int error = 0;
+    if (syncFile(m_fd) != 0 && !syncNotSupported(errno))
+        error = errno;
+    // An interrupted close has let the descriptor go all the same; the data was synced above.
+    if (closeFile(m_fd) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    m_fd = -1;
+    return error;
 }
 
 void ReportFile::create(const QString& path) {
-    release();
+    const int closeError = release();
+    if (closeError != 0)
+        throw OperationError(ioErrorText(closeError));
     m_path = path;
     const int fd = openForWriting(path);
     if (fd < 0)
@@ -161,8 +170,9 @@ void ReportFile::flush() {
 void ReportFile::close() {
     if (m_fd < 0)
         throw OperationError(ioErrorText(kFileNotOpenError));
-    // The reports flush at their end; what the system still holds is written back by it.
-    release();
+    const int error = release();
+    if (error != 0)
+        throw OperationError(ioErrorText(error));
 }
 
 } // namespace rt570

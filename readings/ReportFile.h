@@ -30,8 +30,8 @@ public:
 
     // Opens the file for appending, creating it empty when it does not exist; a file of that
     // name keeps what it holds and the new lines follow it (a second set of the same minute
-    // adds to the first). A file this object held open before is closed first. Errors as
-    // createErrorText().
+    // adds to the first). A file this object held open before is closed first, as close()
+    // does. Errors as createErrorText().
     void create(const QString& path);
     // Appends one line; "I/O error 103" when the file is not open, "I/O error N" when the system
     // refuses the write (N = 28 on a full disk); after a failed write the lines before it are
@@ -40,13 +40,17 @@ public:
     // Makes what was written durable on disk ("I/O error N" when the system reports a failed
     // write-back). Nothing to do when the file is not open.
     void flush();
-    // Closes the file; "I/O error 103" when it is not open.
+    // Makes what was written durable on disk and closes the file; "I/O error 103" when it is not
+    // open, "I/O error N" when the write-back or the close fails (the file is closed all the
+    // same).
     void close();
     bool isOpen() const { return m_fd >= 0; }
     const QString& path() const { return m_path; }
 
 private:
-    void release();
+    // Syncs and closes the file when it is open; the system's error number of the first step
+    // that failed, else 0. The file counts as closed afterwards either way.
+    int release();
 
     int m_fd = -1;
     QString m_path;

@@ -1,5 +1,6 @@
 #include "readings/ReportFile.h"
 #include "link/OperationError.h"
+#include "support/FailingSync.h"
 
 #include <QDir>
 #include <QFile>
@@ -126,6 +127,23 @@ TEST_F(ReportFileTest, LongLinesAreWrittenWhole) {
     file.appendLine(line);
     file.close();
     EXPECT_EQ(contents(path("long.txt")), QByteArray(200000, '\xC6') + "\r\n");
+}
+#endif
+
+#ifdef __linux__
+TEST_F(ReportFileTest, CloseWritesBackAndReportsAFailedWriteBack) {
+    ReportFile file;
+    file.create(path("e_chas.txt"));
+    file.appendLine(QStringLiteral("line"));
+    {
+        test::FailingSync failing(QStringLiteral("e_chas.txt"));
+        EXPECT_EQ(errorOf([&] { file.close(); }), QStringLiteral("I/O error %1").arg(EIO));
+        EXPECT_EQ(test::FailingSync::failures(), 1);
+    }
+    // Closed all the same.
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(errorOf([&] { file.close(); }), "I/O error 103");
+    EXPECT_EQ(contents(path("e_chas.txt")), QByteArray("line\r\n"));
 }
 #endif
 
