@@ -102,8 +102,9 @@ void dailyReport(RunState& session, const QDate& picked) {
         file.appendLine(line);
     file.appendLine(QString(kClosingLength, QLatin1Char('_')));
 
-    session.setStatusText(QStringLiteral("Архивы записаны"));
+    // Written only once the lines are on disk: a failed write-back keeps the reading text.
     file.flush();
+    session.setStatusText(QStringLiteral("Архивы записаны"));
 }
 
 } // namespace rt570

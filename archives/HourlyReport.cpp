@@ -76,8 +76,9 @@ void hourlyReport(RunState& session, const QDate& picked) {
     for (const QString& line : integratorLines(archive.record(date.day), formats))
         file.appendLine(line);
 
-    session.setStatusText(QStringLiteral("Архивы записаны"));
+    // Written only once the lines are on disk: a failed write-back keeps the reading text.
     file.flush();
+    session.setStatusText(QStringLiteral("Архивы записаны"));
 }
 
 void dumpHourlyFlows(RunState& session) {

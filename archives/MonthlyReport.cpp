@@ -44,8 +44,9 @@ void monthlyReport(RunState& session, const QDate& picked) {
     file.appendLine(tableRow(day, archive.record(kMonthSlot), formats, ChannelCells::Volume));
     file.appendLine(QStringLiteral(" "));
 
-    session.setStatusText(QStringLiteral("Архивы записаны"));
+    // Written only once the lines are on disk: a failed write-back keeps the reading text.
     file.flush();
+    session.setStatusText(QStringLiteral("Архивы записаны"));
 }
 
 } // namespace rt570

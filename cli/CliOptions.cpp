@@ -1,10 +1,10 @@
 #include "cli/CliOptions.h"
 
 #include "archives/ArchiveDate.h"
+#include "link/Cp1251.h"
 #include "session/Connection.h"
 
 #include <QRegularExpression>
-#include <QStringEncoder>
 #include <array>
 
 namespace rt570::cli {
@@ -130,9 +130,9 @@ ParsedArguments parseArguments(const QStringList& arguments) {
             } else if (name == QLatin1String("--gsm")) {
                 if (value.isEmpty())
                     return fail(QStringLiteral("--gsm needs a phone number"));
-                QStringEncoder encoder("windows-1251");
-                const QByteArray encoded = encoder(value);
-                if (encoder.hasError() || encoded.isEmpty())
+                bool unmappable = false;
+                const QByteArray encoded = cp1251::encode(value, &unmappable);
+                if (unmappable || encoded.isEmpty())
                     return fail(QStringLiteral("the phone number '%1' has characters the "
                                                "modem's code page cannot carry")
                                     .arg(value));

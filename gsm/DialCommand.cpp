@@ -1,8 +1,7 @@
 #include "gsm/DialCommand.h"
 
+#include "link/Cp1251.h"
 #include "link/OperationError.h"
-
-#include <QStringEncoder>
 
 namespace rt570 {
 
@@ -24,9 +23,9 @@ QByteArray dialCommandBytes(const QString& dialText) {
     if (dialText.isEmpty())
         return QByteArray();
     const QString sent = leadingCharacters(dialText, kDialTextLength);
-    QStringEncoder encoder("windows-1251");
-    QByteArray command = encoder(sent);
-    if (encoder.hasError())
+    bool unmappable = false;
+    QByteArray command = cp1251::encode(sent, &unmappable);
+    if (unmappable)
         throw OperationError(QStringLiteral("Номер \"%1\" содержит символы, которых нет в "
                                             "кодировке Windows-1251. Набор отменен.")
                                  .arg(sent));

@@ -1,8 +1,9 @@
 #include "gsm/NodeListReader.h"
 
+#include "link/Cp1251.h"
+
 #include <QFile>
 #include <QHash>
-#include <QStringDecoder>
 #include <QStringView>
 #include <cstdint>
 
@@ -45,8 +46,7 @@ QString decode(QByteArray bytes) {
     if (bytes.startsWith(kUtf8Bom))
         return QString::fromUtf8(bytes.constData() + kUtf8Bom.size(),
                                  bytes.size() - kUtf8Bom.size());
-    QStringDecoder decoder("windows-1251");
-    return decoder(bytes);
+    return cp1251::decode(bytes);
 }
 
 // The keys of the last [baza] section, folded to lower case, each with its last value.

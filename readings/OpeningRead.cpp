@@ -1,5 +1,6 @@
 #include "readings/OpeningRead.h"
 
+#include "link/OperationError.h"
 #include "link/Protocol.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
@@ -39,25 +40,22 @@ QString serialText(double serial) {
     return QString::number(std::nearbyint(serial) + 0.0, 'f', 0);
 }
 
-// Files of an earlier set that are still open (a second dial before Stop) are closed before the
-// new set is made; their reports were flushed when they ended.
-void closeEarlierSet(ReportSet& reports) {
-    reports.FilesOpen = 0;
-    for (ReportFile& file : reports.ReportFiles)
-        if (file.isOpen())
-            file.close();
-}
-
 void createReportFiles(RunState& session, const QString& stem) {
     ReportSet& reports = session.reports;
-    closeEarlierSet(reports);
+    // Files of an earlier set that are still open (a second dial before Stop) are closed, and
+    // so made durable, before the new set is made; a failure to do so ends the opening read.
+    closeReportFiles(reports);
     try {
         for (int i = 0; i < kReportCount; ++i)
             reports.ReportFiles[size_t(i)].create(session.reportFolder() + stem +
                                                   QLatin1String(kReportSuffixes[size_t(i)]));
     } catch (...) {
-        // A set that could not be made whole is not kept half open.
-        closeEarlierSet(reports);
+        // A set that could not be made whole is not kept half open. The create's error is the
+        // one shown, not a later one of closing what it had made.
+        try {
+            closeReportFiles(reports);
+        } catch (const OperationError&) {
+        }
         throw;
     }
     reports.FilesOpen = 1;

@@ -69,11 +69,7 @@ void closeConnection(Session& session) {
     session.link.line().Close_Com(session.link.PortNumber);
     if (session.reports.FilesOpen != 1)
         return;
-    // Cleared first: a second Stop finds nothing to close, whatever happens below.
-    session.reports.FilesOpen = 0;
-    for (ReportFile& file : session.reports.ReportFiles)
-        if (file.isOpen())
-            file.close();
+    closeReportFiles(session.reports);
 }
 
 void loadRunState(Session& session) {

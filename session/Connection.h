@@ -21,7 +21,8 @@ int toInteger(const QString& text);
 void resetCounters(Session& session);
 void openConnection(Session& session, const QString& addressText, const QString& portText,
                     int rateItem);
-// Stop: the port closed, then the report files when they are open.
+// Stop: the port closed, then the report files when they are open; a file that fails to close
+// throws OperationError after all four were closed and FilesOpen cleared.
 void closeConnection(Session& session);
 
 // Start-up, the steps that do not touch widgets, in two parts: the run's state (node list, date,

@@ -1,9 +1,9 @@
 #include "state/ReportFile.h"
 
+#include "link/Cp1251.h"
 #include "link/OperationError.h"
 
 #include <QFile>
-#include <QStringEncoder>
 #include <cerrno>
 #include <fcntl.h>
 
@@ -19,12 +19,11 @@ namespace rt570 {
 namespace {
 
 const char kLineEnd[] = "\r\n";
-constexpr char kUnmappable = '?';
 
 #ifdef _WIN32
 int openForWriting(const QString& path) {
     return ::_wopen(reinterpret_cast<const wchar_t*>(path.utf16()),
-                    _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                    _O_WRONLY | _O_CREAT | _O_APPEND | _O_BINARY | _O_NOINHERIT,
                     _S_IREAD | _S_IWRITE);
 }
 long long writeSome(int fd, const char* data, size_t size) {
@@ -46,7 +45,7 @@ void cutBack(int fd, long long count) {
 int openForWriting(const QString& path) {
     int fd;
     do {
-        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC,
                     0666);
     } while (fd < 0 && errno == EINTR);
     return fd;
@@ -103,42 +102,31 @@ QString ioErrorText(int systemError) {
 }
 
 QByteArray reportBytes(const QString& text) {
-    QStringEncoder encoder("windows-1251");
-    QByteArray bytes = encoder.encode(text);
-    if (!encoder.hasError())
-        return bytes;
-    // Some character has no place in the code page: encode one code point at a time and put
-    // '?' for each one that fails, as a text editor saving in this code page does.
-    bytes.clear();
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype length =
-            (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-                ? 2
-                : 1;
-        QStringEncoder single("windows-1251");
-        const QByteArray piece = single.encode(QStringView(text).mid(i, length));
-        if (single.hasError() || piece.isEmpty())
-            bytes += kUnmappable;
-        else
-            bytes += piece;
-        i += length;
-    }
-    return bytes;
+    return cp1251::encode(text);
 }
 
 ReportFile::~ReportFile() {
-    release();
+    // Nobody is left to show an error here; the lines reach the disk all the same when they can.
+    (void)release();
 }
 
-void ReportFile::release() {
-    if (m_fd >= 0) {
-        closeFile(m_fd);
-        m_fd = -1;
-    }
+int ReportFile::release() {
+    if (m_fd < 0)
+        return 0;
+    int error = 0;
+    if (syncFile(m_fd) != 0 && !syncNotSupported(errno))
+        error = errno;
+    // An interrupted close has let the descriptor go all the same; the data was synced above.
+    if (closeFile(m_fd) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    m_fd = -1;
+    return error;
 }
 
 void ReportFile::create(const QString& path) {
-    release();
+    const int closeError = release();
+    if (closeError != 0)
+        throw OperationError(ioErrorText(closeError));
     m_path = path;
     const int fd = openForWriting(path);
     if (fd < 0)
@@ -182,8 +170,9 @@ void ReportFile::flush() {
 void ReportFile::close() {
     if (m_fd < 0)
         throw OperationError(ioErrorText(kFileNotOpenError));
-    // The reports flush at their end; what the system still holds is written back by it.
-    release();
+    const int error = release();
+    if (error != 0)
+        throw OperationError(ioErrorText(error));
 }
 
 } // namespace rt570

@@ -17,8 +17,8 @@ QString ioErrorText(int systemError);
 // The Windows-1251 bytes of a report text; a character the code page cannot hold becomes '?'.
 QByteArray reportBytes(const QString& text);
 
-// One report file: created empty by the opening read, appended to line by line by the reports,
-// closed by Stop. Lines are written as Windows-1251 bytes followed by CR LF, each one straight to
+// One report file: opened by the opening read, appended to line by line by the reports, closed
+// by Stop. Lines are written as Windows-1251 bytes followed by CR LF, each one straight to
 // the system (no buffer of our own), so every line that was reported written is in the file.
 // Errors throw OperationError with the window's message texts.
 class ReportFile {
@@ -28,8 +28,10 @@ public:
     ReportFile& operator=(const ReportFile&) = delete;
     ~ReportFile();
 
-    // Creates (or empties) the file and keeps it open for appending; a file this object held
-    // open before is closed first. Errors as createErrorText().
+    // Opens the file for appending, creating it empty when it does not exist; a file of that
+    // name keeps what it holds and the new lines follow it (a second set of the same minute
+    // adds to the first). A file this object held open before is closed first, as close()
+    // does. Errors as createErrorText().
     void create(const QString& path);
     // Appends one line; "I/O error 103" when the file is not open, "I/O error N" when the system
     // refuses the write (N = 28 on a full disk); after a failed write the lines before it are
@@ -38,13 +40,17 @@ public:
     // Makes what was written durable on disk ("I/O error N" when the system reports a failed
     // write-back). Nothing to do when the file is not open.
     void flush();
-    // Closes the file; "I/O error 103" when it is not open.
+    // Makes what was written durable on disk and closes the file; "I/O error 103" when it is not
+    // open, "I/O error N" when the write-back or the close fails (the file is closed all the
+    // same).
     void close();
     bool isOpen() const { return m_fd >= 0; }
     const QString& path() const { return m_path; }
 
 private:
-    void release();
+    // Syncs and closes the file when it is open; the system's error number of the first step
+    // that failed, else 0. The file counts as closed afterwards either way.
+    int release();
 
     int m_fd = -1;
     QString m_path;

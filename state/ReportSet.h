@@ -22,4 +22,9 @@ struct ReportSet {
     ReportFile& file(Report r) { return ReportFiles[static_cast<int>(r)]; }
 };
 
+// Closes every open file of the set, in order, and clears FilesOpen. A file that fails to close
+// does not keep the others open: all are closed first, then the first failure is thrown as
+// OperationError ("I/O error N").
+void closeReportFiles(ReportSet& reports);
+
 } // namespace rt570

@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "link/Cp1251.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -8,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
-#include <QStringEncoder>
 #include <QTabWidget>
 #include <QTextEdit>
 
@@ -187,10 +187,9 @@ protected:
         const QString text = QStringLiteral("[baza]\r\nkol_uzlov=3\r\ntel_1=+79001112233\r\n"
                                             "name_u1=Котельная\r\ntel_2=+79004445566\r\n"
                                             "name_u3=Школа №2\r\n");
-        QStringEncoder encoder("windows-1251");
         QFile file(home.filePath(QStringLiteral("gsm_csd.ini")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(encoder.encode(text));
+        file.write(cp1251::encode(text));
     }
 };
 

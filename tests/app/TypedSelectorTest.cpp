@@ -2,13 +2,13 @@
 // field. Typed text selects no line, even when it equals one: no port opens for a typed rate,
 // and a typed node name fills in no phone.
 
+#include "link/Cp1251.h"
 #include "FormFixture.h"
 #include "support/QStringPrinter.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QPlainTextEdit>
-#include <QStringEncoder>
 #include <QTest>
 
 namespace rt570 {
@@ -36,10 +36,9 @@ void typeLetters(QWidget* widget, const QString& text) {
 class TypedSelector : public test::Form, public ::testing::WithParamInterface<TypedCase> {
 protected:
     void SetUp() override {
-        QStringEncoder encoder("windows-1251");
         QFile file(home.filePath(QStringLiteral("gsm_csd.ini")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(encoder.encode(
+        file.write(cp1251::encode(
             QStringLiteral("[baza]\r\nkol_uzlov=2\r\ntel_1=+79001112233\r\nname_u1=Котельная\r\n"
                            "tel_2=+79004445566\r\nname_u2=Школа\r\n")));
         file.close();

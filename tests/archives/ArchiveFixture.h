@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Cp1251.h"
 #include "link/Frame.h"
 #include "session/Session.h"
 #include "state/ArchiveState.h"
@@ -11,7 +12,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -121,10 +121,7 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing golden file");
     }
     // A text as the report file holds it.
-    static QByteArray cp1251(const QString& text) {
-        QStringEncoder encoder("windows-1251");
-        return encoder.encode(text);
-    }
+    static QByteArray cp1251(const QString& text) { return cp1251::encode(text); }
     // Runs an operation as the front ends do: through the guard that shows its error.
     void run(const std::function<void()>& operation) { session.runOperation(operation); }
     // Every progress position shown, in order, without repeats.

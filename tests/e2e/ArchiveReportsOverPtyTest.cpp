@@ -2,6 +2,7 @@
 #include "archives/ArchiveLayout.h"
 #include "archives/ArchiveReports.h"
 #include "archives/ArchiveRequests.h"
+#include "link/Cp1251.h"
 #include "link/qt/QtSerialLine.h"
 #include "session/Connection.h"
 #include "session/Session.h"
@@ -12,7 +13,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -100,10 +100,7 @@ protected:
         }
         return r;
     }
-    static QByteArray cp1251(const QString& text) {
-        QStringEncoder encoder("windows-1251");
-        return encoder.encode(text) + '\r';
-    }
+    static QByteArray cp1251(const QString& text) { return cp1251::encode(text) + '\r'; }
 
     QTemporaryDir home;
     SimOnPty sim{quickMeter(1), home.path(), kPort};

@@ -1,8 +1,8 @@
 // What a report file holds when rt570-cli is killed outright (kill -9, as a crash or a pulled
-// plug of the process would end it), and that nothing but a new report set ever shortens a
-// report file.
+// plug of the process would end it), and that nothing ever shortens a report file.
 
 #include "SimOnPty.h"
+#include "support/PtyPeer.h"
 #include "link/qt/QtSerialLine.h"
 #include "readings/OpeningRead.h"
 #include "readings/ParameterReport.h"
@@ -10,12 +10,16 @@
 #include "session/Session.h"
 #include "state/NumberText.h"
 #include "support/FakeMeter.h"
+#include "sim/MeterModel.h"
+#include "sim/MeterProtocol.h"
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -30,11 +34,11 @@ extern char** environ;
 namespace rt570 {
 namespace {
 
-using test::quickMeter;
-using test::SimOnPty;
+using test::PtyPeer;
 
-constexpr uint8_t kPort = 3;
 constexpr int kHourlyLines = 46;
+// The hourly report's header (7 lines), its 24 hour rows and the rule under them.
+constexpr int kHourTableLines = 32;
 constexpr int kWaitMs = 60000;
 
 QByteArray readAll(const QString& path) {
@@ -116,12 +120,25 @@ private:
     bool m_killed = false;
 };
 
+// The simulated meter on a pseudo-terminal; while `holdDayRecords` is set it does not answer the
+// requests for a daily record, so that a tool reading them waits there.
 class KillNine : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!QFile::exists(QStringLiteral(RT570_BINARY_DIR "/rt570-cli")))
             GTEST_SKIP() << "rt570-cli is not built";
-        ASSERT_TRUE(sim.isOpen());
+        (void)model.currentInteger(0); // the history is summed now, not in the first reply
+        peer = std::make_unique<PtyPeer>(
+            simHome.filePath(QStringLiteral("com3")),
+            [this](int, const QByteArray& frame) { return answer(frame); });
+        ASSERT_TRUE(peer->isOpen());
+    }
+    PtyPeer::Script answer(const QByteArray& frame) {
+        const auto* b = reinterpret_cast<const uint8_t*>(frame.constData());
+        const bool archive = b[2] == kCmdArchiveFloat || b[2] == kCmdArchiveInteger;
+        if (holdDayRecords && archive && b[4] == kKindDaily)
+            return {};
+        return {{0, protocol.feed(frame)}};
     }
     // A fresh home with its report folder.
     QString newHome() {
@@ -132,7 +149,7 @@ protected:
     }
     // rt570-cli's arguments for the simulated meter.
     QStringList withDevice(QStringList arguments) const {
-        return QStringList{QStringLiteral("--device"), sim.slavePath()} + arguments;
+        return QStringList{QStringLiteral("--device"), peer->slavePath()} + arguments;
     }
     static QString hourlyFile(const QString& home) {
         const QStringList found =
@@ -142,7 +159,10 @@ protected:
 
     const QString yesterday = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
     QTemporaryDir simHome;
-    SimOnPty sim{quickMeter(1), simHome.path(), kPort};
+    sim::MeterModel model{570};
+    sim::MeterProtocol protocol{model, 1};
+    std::atomic<bool> holdDayRecords{false};
+    std::unique_ptr<PtyPeer> peer;
     std::vector<std::unique_ptr<QTemporaryDir>> homes;
 };
 
@@ -158,25 +178,25 @@ TEST_F(KillNine, ReportFinishedBeforeTheKillIsCompleteOnDisk) {
     EXPECT_EQ(report.count("\r\n"), kHourlyLines);
     EXPECT_TRUE(onlyWholeLines(report));
 
-    // Killed in the middle of the same report: the table is on disk, the closing lines are not
-    // yet; what is there is the finished report's beginning, in whole lines.
+    // Killed in the middle of the same report: the meter keeps back the day's record, so the
+    // tool waits for it with the hour table written and the closing lines not yet; the kill
+    // comes then. What is on disk is the finished report's beginning, in whole lines.
+    holdDayRecords = true;
     const QString second = newHome();
     KilledCli midway(second, withDevice({QStringLiteral("hourly"), yesterday}));
     ASSERT_TRUE(midway.started());
-    ASSERT_TRUE(midway.killWhen([&] {
-        const QString path = hourlyFile(second);
-        return !path.isEmpty() && QFileInfo(path).size() > 0;
-    }));
+    ASSERT_TRUE(midway.killWhen(
+        [&] { return readAll(hourlyFile(second)).count("\r\n") >= kHourTableLines; }));
+    EXPECT_TRUE(midway.killedBySignal());
     const QByteArray partial = readAll(hourlyFile(second));
     EXPECT_TRUE(onlyWholeLines(partial)) << partial.constData();
-    EXPECT_GT(partial.count("\r\n"), 7);
-    EXPECT_LT(partial.size(), report.size());
+    EXPECT_EQ(partial.count("\r\n"), kHourTableLines);
     EXPECT_TRUE(report.startsWith(partial));
 }
 
-// Report files only grow, except that the opening read of a new set empties a file of the same
-// name; a failed opening read, Stop and the next set leave earlier files alone.
-TEST(ReportFilesOnlyGrow, OnlyANewSetOfTheSameNameEmptiesAFile) {
+// Report files only grow: a failed opening read, Stop, the next set and a new set of the same
+// name leave what earlier reports wrote.
+TEST(ReportFilesOnlyGrow, ASecondSetOfTheSameMinuteAddsToTheFirst) {
     QTemporaryDir home;
     QDir(home.path()).mkdir(QStringLiteral("arc"));
     test::FakeSerialLine line;
@@ -212,10 +232,16 @@ TEST(ReportFilesOnlyGrow, OnlyANewSetOfTheSameNameEmptiesAFile) {
     EXPECT_EQ(readAll(par), one + one);
     EXPECT_TRUE(readAll(session.reports.ReportFiles[0].path()).isEmpty());
 
-    // A new set within the same minute has the same names: that, and only that, empties them.
+    // Stop, and a Start within the first set's minute: the new set has the same names, and its
+    // reports follow the earlier ones.
+    closeConnection(session);
     now = now.addSecs(-60);
     session.requestOpeningRead();
-    EXPECT_TRUE(readAll(par).isEmpty());
+    EXPECT_EQ(session.reports.FilesOpen, 1);
+    EXPECT_EQ(session.reports.ReportFiles[0].path(), par);
+    EXPECT_EQ(readAll(par), one + one);
+    session.runOperation([&] { parameterReport(session); });
+    EXPECT_EQ(readAll(par), one + one + one);
     EXPECT_TRUE(host.errors.isEmpty()) << qPrintable(host.errors.join('|'));
 }
 

@@ -1,3 +1,4 @@
+#include "ModemLog.h"
 #include "gsm/CallControl.h"
 #include "link/qt/QtSerialLine.h"
 #include "session/Connection.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <atomic>
-#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -24,15 +24,12 @@ using test::RecordingHost;
 
 constexpr uint8_t kPort = 3;
 constexpr int kRate9600 = 4;
-// The simulated modem's delays, short for the test; the tool's own waits (35 s, 5 s) are the
-// front ends' timers and are stood in for by sleeping a little longer than these.
-constexpr int kConnectMs = 300;
+// The simulated modem answers a dial at once and keeps a guard time of 200 ms, on a clock that
+// moves a second with each arrival of bytes; the tool's own waits (35 s, 5 s) are the front
+// ends' timers, stood in for here by waiting until the modem has taken each command.
+constexpr int kConnectMs = 0;
 constexpr int kGuardMs = 200;
-constexpr int kMarginMs = 300;
-
-void sleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+constexpr int kClockStepMs = 1000;
 
 // Passes every call on to the Qt backend and keeps what was sent.
 class SendLog : public SerialLine {
@@ -59,13 +56,13 @@ private:
 // The simulated meter behind the simulated modem, on a pty linked as <home>/com3.
 class ModemOnPty {
 public:
-    explicit ModemOnPty(const QString& home) : m_simulator(options(home)) {
-        sim::ModemSettings settings;
-        settings.connectMs = kConnectMs;
-        settings.guardMs = kGuardMs;
-        auto modem = std::make_unique<sim::HayesModem>(m_simulator.meter(), settings);
-        m_modem = modem.get();
-        m_simulator.putInFront(std::move(modem));
+    explicit ModemOnPty(const QString& home)
+        : m_simulator(options(home)),
+          m_modem(std::make_unique<sim::HayesModem>(m_simulator.meter(), settings())) {
+        m_modem->clock = test::steppingClock(kClockStepMs);
+        auto log = std::make_unique<test::ModemLog>(*m_modem);
+        m_log = log.get();
+        m_simulator.putInFront(std::move(log));
         QString error;
         m_open = m_simulator.open(&error);
         if (m_open)
@@ -73,6 +70,7 @@ public:
     }
     ~ModemOnPty() { stop(); }
     bool isOpen() const { return m_open; }
+    const test::ModemLog& log() const { return *m_log; }
     // Ends the line loop; the modem may be looked at afterwards.
     const sim::HayesModem& stop() {
         m_stop = true;
@@ -82,6 +80,12 @@ public:
     }
 
 private:
+    static sim::ModemSettings settings() {
+        sim::ModemSettings settings;
+        settings.connectMs = kConnectMs;
+        settings.guardMs = kGuardMs;
+        return settings;
+    }
     static sim::SimOptions options(const QString& home) {
         sim::SimOptions o;
         o.seed = 570;
@@ -90,7 +94,8 @@ private:
         return o;
     }
     sim::Simulator m_simulator;
-    sim::HayesModem* m_modem = nullptr;
+    std::unique_ptr<sim::HayesModem> m_modem;
+    test::ModemLog* m_log = nullptr;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
     bool m_open = false;
@@ -118,9 +123,9 @@ TEST(GsmDial, DialReadOverTheCallAndHangUp) {
     EXPECT_EQ(line.sent[0], QByteArray("ATD+79001234567\r"));
     EXPECT_EQ(session.display.gsmStatus, connectingStatus());
 
-    // The connect wait: the modem has answered "CONNECT 9600" meanwhile (echo and answer wait
-    // in the port's input until the first flush read takes them).
-    sleepMs(kConnectMs + kMarginMs);
+    // The connect wait: the modem has taken the dial and answered "CONNECT 9600" (echo and
+    // answer wait in the port's input until a flush read takes them).
+    ASSERT_TRUE(modem.log().waitUntilTaken("ATD+79001234567\r"));
     session.requestOpeningRead();
     EXPECT_EQ(session.link.LinkFailed, 0);
     EXPECT_EQ(session.reports.FilesOpen, 1);
@@ -132,16 +137,15 @@ TEST(GsmDial, DialReadOverTheCallAndHangUp) {
         EXPECT_TRUE(name.startsWith(serial)) << name.toStdString();
     EXPECT_GT(line.sent.size(), 1u);
 
-    // The hang-up: "+++", the hang-up wait, "ATH" CR.
-    sleepMs(kGuardMs + kMarginMs);
+    // The hang-up: "+++", the hang-up wait, "ATH" CR; Stop once the modem has hung up.
     breakCall(session);
     EXPECT_EQ(line.sent.back(), QByteArray("+++"));
     EXPECT_EQ(session.display.gsmStatus, breakingStatus());
-    sleepMs(kGuardMs + kMarginMs);
+    ASSERT_TRUE(modem.log().waitUntilTaken("+++"));
     finishCall(session);
     EXPECT_EQ(line.sent.back(), QByteArray("ATH\r"));
     EXPECT_EQ(session.display.gsmStatus, finishedStatus());
-    sleepMs(kMarginMs);
+    ASSERT_TRUE(modem.log().waitUntilTaken("ATH\r"));
     closeConnection(session);
 
     const sim::HayesModem& done = modem.stop();

@@ -8,7 +8,9 @@
 #include "support/PtyPeer.h"
 #include "support/RecordingHost.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -172,7 +174,11 @@ TEST_F(LineFault, StaleBytesOnTheLineGoWithTheFlushRead) {
     });
     // A modem's words left on the line before the request.
     peer->putOnLine(QByteArray("\r\nNO CARRIER\r\n"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    QElapsedTimer waited;
+    waited.start();
+    while (peer->unaskedWritten() < 1 && waited.elapsed() < 10000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(peer->unaskedWritten(), 1);
     link.ValueIndex = 6;
     link.ReadCurrentFloat();
     expectCounters(1, 0, 0, 0);

@@ -2,6 +2,7 @@
 // pseudo-terminal through the Qt serial backend: once on a direct cable, and through the
 // simulated GSM modem with the window's waits shortened, once with the call coming up and once
 // with the line busy.
+#include "ModemLog.h"
 #include "SimOnPty.h"
 #include "WatchedLine.h"
 #include "app/TForm1.h"
@@ -138,19 +139,29 @@ TEST_F(WindowOverPty, DialThroughTheModemReadsOverTheCallAndHangsUp) {
     options.link = QStringLiteral("%1/com%2").arg(home.path()).arg(kPort);
     sim::Simulator simulator(options);
     sim::ModemSettings settings;
-    settings.connectMs = 300;
+    settings.connectMs = 0;
     settings.guardMs = 200;
-    auto modemDevice = std::make_unique<sim::HayesModem>(simulator.meter(), settings);
-    const sim::HayesModem& modem = *modemDevice;
-    simulator.putInFront(std::move(modemDevice));
+    sim::HayesModem modem(simulator.meter(), settings);
+    // Each arrival of bytes counts as a second after the one before: the call is up for the
+    // opening read and the guard times around "+++" are kept, whatever the scheduling.
+    modem.clock = test::steppingClock(1000);
+    auto logDevice = std::make_unique<test::ModemLog>(modem);
+    const test::ModemLog& log = *logDevice;
+    simulator.putInFront(std::move(logDevice));
     QString error;
     ASSERT_TRUE(simulator.open(&error)) << error.toStdString();
     std::atomic<bool> stop{false};
     std::thread serving([&] { simulator.run([&] { return stop.load(); }); });
+    // Ended on every way out of the test, a failed assertion's included.
+    const auto endServing = qScopeGuard([&] {
+        stop = true;
+        if (serving.joinable())
+            serving.join();
+    });
 
     TimerIntervals intervals;
-    intervals.connectWaitMs = 1000; // the modem answers after 300 ms
-    intervals.hangUpWaitMs = 600;   // longer than the modem's guard time
+    intervals.connectWaitMs = 100;
+    intervals.hangUpWaitMs = 100;
     TForm1& w = open(intervals);
     const TForm1Controls& ui = w.controls();
     ui.CheckBox2->setChecked(true);
@@ -161,19 +172,22 @@ TEST_F(WindowOverPty, DialThroughTheModemReadsOverTheCallAndHangsUp) {
     ui.Edit1->setText(QStringLiteral("ATD+79001234567"));
     w.Button7Click();
     EXPECT_EQ(ui.Label47->text(), QStringLiteral("Соединение ~30c"));
-    // The connect wait elapses and runs the opening read over the call.
+    // The connect wait runs out only once the modem has taken the dial; it then runs the opening
+    // read over the call.
+    ASSERT_TRUE(log.waitUntilTaken("ATD+79001234567\r"));
     ASSERT_TRUE(runEventsUntil([&] { return reportFiles(home.path()).size() == 4; }, 10000));
     EXPECT_EQ(w.session().link.LinkFailed, 0);
     EXPECT_TRUE(ui.Button8->isEnabled());
     EXPECT_FALSE(w.timer2()->isActive());
 
-    // Hang up: "+++" at once, "ATH" when the hang-up wait elapses.
-    runEventsUntil([] { return false; }, 300); // the guard time before "+++"
+    // Hang up: "+++" at once, "ATH" when the hang-up wait elapses, which it does only after the
+    // modem has taken "+++"; Stop once the modem has hung up.
     w.Button8Click();
     EXPECT_EQ(ui.Label47->text(), QStringLiteral("Разрыв  ~5c "));
+    ASSERT_TRUE(log.waitUntilTaken("+++"));
     ASSERT_TRUE(
         runEventsUntil([&] { return ui.Label47->text() == QStringLiteral("Завершено"); }, 5000));
-    runEventsUntil([] { return false; }, 300); // the modem takes "ATH"
+    ASSERT_TRUE(log.waitUntilTaken("ATH\r"));
     w.Button14Click();
 
     stop = true;

@@ -1,11 +1,11 @@
 #include "gsm/ModemCommands.h"
 #include "gsm/CallControl.h"
+#include "link/Cp1251.h"
 #include "link/OperationError.h"
 #include "session/Session.h"
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"
 
-#include <QStringEncoder>
 #include <algorithm>
 
 #include <gtest/gtest.h>
@@ -18,8 +18,7 @@ using test::RecordingHost;
 using test::toHex;
 
 QByteArray cp1251(const QString& text) {
-    QStringEncoder encoder("windows-1251");
-    return encoder(text);
+    return cp1251::encode(text);
 }
 
 class Modem : public ::testing::Test {

@@ -1,8 +1,8 @@
 #include "gsm/NodeListReader.h"
+#include "link/Cp1251.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -12,8 +12,7 @@ namespace {
 
 // The node list as the operator's editor saves it: Windows-1251 bytes.
 QByteArray cp1251(const QString& text) {
-    QStringEncoder encoder("windows-1251");
-    return encoder(text);
+    return cp1251::encode(text);
 }
 
 NodeDirectory parse(const char* utf8) {

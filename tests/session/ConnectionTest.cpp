@@ -1,6 +1,7 @@
 #include "session/Connection.h"
 #include "link/OperationError.h"
 #include "session/Session.h"
+#include "support/FailingSync.h"
 #include "support/FakeSerialLine.h"
 #include "support/RecordingHost.h"
 
@@ -127,6 +128,30 @@ TEST_F(ConnectionSteps, StopClosesPortAndFilesOnceAndASecondStopIsHarmless) {
     EXPECT_NO_THROW(closeConnection(session));
     EXPECT_EQ(line.count(Kind::Close), 2);
 }
+
+#ifdef __linux__
+TEST_F(ConnectionSteps, StopShowsAFileThatFailsToCloseAndStillClosesTheOthers) {
+    const QString folder = home.path() + "/arc/";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (int i = 0; i < kReportCount; ++i)
+        session.reports.ReportFiles[size_t(i)].create(folder + QString::number(i) + ".txt");
+    session.reports.FilesOpen = 1;
+    QString message;
+    {
+        test::FailingSync failing(QStringLiteral("/arc/1.txt")); // the hourly file, second of four
+        try {
+            closeConnection(session);
+        } catch (const OperationError& e) {
+            message = e.message();
+        }
+    }
+    EXPECT_EQ(message, QStringLiteral("I/O error %1").arg(EIO));
+    EXPECT_EQ(session.reports.FilesOpen, 0);
+    for (const ReportFile& f : session.reports.ReportFiles)
+        EXPECT_FALSE(f.isOpen());
+    EXPECT_NO_THROW(closeConnection(session));
+}
+#endif
 
 TEST_F(ConnectionSteps, StartUpOpensPortOneAndSetsConstants) {
     session.link.ExpectedReplyLength = 0;

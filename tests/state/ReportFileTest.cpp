@@ -1,5 +1,6 @@
 #include "state/ReportFile.h"
 #include "link/OperationError.h"
+#include "support/FailingSync.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,20 +47,20 @@ TEST_F(ReportFileTest, LinesAreWindows1251WithCrLf) {
     EXPECT_FALSE(file.isOpen());
 }
 
-TEST_F(ReportFileTest, CreateEmptiesAnExistingFile) {
+TEST_F(ReportFileTest, CreateAddsToAnExistingFile) {
     {
         QFile old(path("b.txt"));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old contents");
+        old.write("old contents\r\n");
     }
     ReportFile file;
     file.create(path("b.txt"));
-    EXPECT_EQ(contents(path("b.txt")), QByteArray());
+    EXPECT_EQ(contents(path("b.txt")), QByteArray("old contents\r\n"));
     file.appendLine(QStringLiteral("x"));
     // A second create on the same object closes the first file and starts the new one.
     file.create(path("c.txt"));
     file.appendLine(QStringLiteral("y"));
-    EXPECT_EQ(contents(path("b.txt")), QByteArray("x\r\n"));
+    EXPECT_EQ(contents(path("b.txt")), QByteArray("old contents\r\nx\r\n"));
     EXPECT_EQ(contents(path("c.txt")), QByteArray("y\r\n"));
 }
 
@@ -126,6 +127,23 @@ TEST_F(ReportFileTest, LongLinesAreWrittenWhole) {
     file.appendLine(line);
     file.close();
     EXPECT_EQ(contents(path("long.txt")), QByteArray(200000, '\xC6') + "\r\n");
+}
+#endif
+
+#ifdef __linux__
+TEST_F(ReportFileTest, CloseWritesBackAndReportsAFailedWriteBack) {
+    ReportFile file;
+    file.create(path("e_chas.txt"));
+    file.appendLine(QStringLiteral("line"));
+    {
+        test::FailingSync failing(QStringLiteral("e_chas.txt"));
+        EXPECT_EQ(errorOf([&] { file.close(); }), QStringLiteral("I/O error %1").arg(EIO));
+        EXPECT_EQ(test::FailingSync::failures(), 1);
+    }
+    // Closed all the same.
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(errorOf([&] { file.close(); }), "I/O error 103");
+    EXPECT_EQ(contents(path("e_chas.txt")), QByteArray("line\r\n"));
 }
 #endif
 

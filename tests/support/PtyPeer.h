@@ -64,6 +64,9 @@ public:
         m_unasked.push_back({Clock::now() + std::chrono::milliseconds(pauseMs), bytes});
     }
 
+    // How many of the chunks given to putOnLine() are on the line by now.
+    int unaskedWritten() const { return m_unaskedWritten.load(); }
+
     std::vector<QByteArray> frames() const {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_frames;
@@ -145,8 +148,10 @@ private:
                 }
             }
         }
-        for (const QByteArray& bytes : due)
+        for (const QByteArray& bytes : due) {
             writeAll(bytes);
+            ++m_unaskedWritten;
+        }
     }
 
     void writeAll(const QByteArray& bytes) {
@@ -166,6 +171,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_vanished{false};
+    std::atomic<int> m_unaskedWritten{0};
     bool m_open = false;
     mutable std::mutex m_mutex;
     std::vector<QByteArray> m_frames;
