@@ -42,6 +42,8 @@ QString CliHost::progressLine(const QString& status, int progress) {
 }
 
 void CliHost::processMessages() {
+    if (m_interruption)
+        m_interruption();
     // Nothing of the command line's own waits for events; Qt's own objects may.
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();

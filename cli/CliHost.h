@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <functional>
 
 namespace rt570 {
 struct Display;
@@ -23,6 +24,10 @@ public:
 
     // The display whose status text and progress the bar shows.
     void watch(const Display* display) { m_display = display; }
+
+    // Run at every message pass inside a request; it may throw to end the running operation
+    // (the device went away). Empty: nothing.
+    void setInterruption(std::function<void()> check) { m_interruption = std::move(check); }
 
     void processMessages() override;
     void displayChanged() override;
@@ -49,6 +54,7 @@ private:
     const Display* m_display = nullptr;
     QString m_drawn; // the line on the terminal now; empty when there is none
     QStringList m_errors;
+    std::function<void()> m_interruption;
 };
 
 // True when the stream is a terminal.

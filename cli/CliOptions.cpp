@@ -4,6 +4,7 @@
 #include "link/Cp1251.h"
 #include "session/Connection.h"
 
+#include <QCommandLineParser>
 #include <QRegularExpression>
 #include <array>
 
@@ -12,6 +13,8 @@ namespace rt570::cli {
 namespace {
 
 constexpr int kMaxByte = 255;
+const char kProgramName[] = "rt570-cli";
+const char kCollect[] = "collect";
 
 struct OperationSpelling {
     const char* name;
@@ -49,13 +52,150 @@ int rateItemOf(const QString& text) {
     return -1;
 }
 
+// The options, all long; "-h" is the one short name.
+struct Definitions {
+    QCommandLineOption port{QStringLiteral("port"), QString(), QStringLiteral("N")};
+    QCommandLineOption device{QStringLiteral("device"), QString(), QStringLiteral("PATH")};
+    QCommandLineOption rate{QStringLiteral("rate"), QString(), QStringLiteral("BAUD")};
+    QCommandLineOption address{QStringLiteral("address"), QString(), QStringLiteral("A")};
+    QCommandLineOption gsm{QStringLiteral("gsm"), QString(), QStringLiteral("PHONE")};
+    QCommandLineOption blindDial{QStringLiteral("blind-dial")};
+    QCommandLineOption trace{QStringLiteral("trace"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption db{QStringLiteral("db"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption csv{QStringLiteral("csv"), QString(), QStringLiteral("DIR")};
+    QCommandLineOption nodes{QStringLiteral("nodes"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption node{QStringLiteral("node"), QString(), QStringLiteral("NAME")};
+    QCommandLineOption noProgress{QStringLiteral("no-progress")};
+    QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption version{QStringLiteral("version")};
+
+    void addTo(QCommandLineParser& parser) const {
+        for (const QCommandLineOption* option :
+             {&port, &device, &rate, &address, &gsm, &blindDial, &trace, &db, &csv, &nodes, &node,
+              &noProgress, &help, &version})
+            parser.addOption(*option);
+    }
+};
+
+// The value of a single-valued option: the last one given, as with most programs.
+QString lastValue(const QCommandLineParser& parser, const QCommandLineOption& option) {
+    const QStringList values = parser.values(option);
+    return values.isEmpty() ? QString() : values.last();
+}
+
+// The option values; an error text on bad usage.
+QString takeOptions(const QCommandLineParser& parser, const Definitions& d, CliOptions& options) {
+    if (parser.isSet(d.port)) {
+        const QString value = lastValue(parser, d.port);
+        options.port = parseByte(value);
+        if (options.port < 0)
+            return QStringLiteral("bad port number '%1' (0..255)").arg(value);
+    }
+    if (parser.isSet(d.address)) {
+        const QString value = lastValue(parser, d.address);
+        options.address = parseByte(value);
+        if (options.address < 0)
+            return QStringLiteral("bad meter address '%1' (0..255)").arg(value);
+    }
+    if (parser.isSet(d.rate)) {
+        const QString value = lastValue(parser, d.rate);
+        options.rateItem = rateItemOf(value);
+        if (options.rateItem < 0)
+            return QStringLiteral("bad rate '%1' (600, 1200, 2400, 4800, 9600, 19200, 38400, "
+                                  "57600 or 115200)")
+                .arg(value);
+    }
+    struct Path {
+        const QCommandLineOption& option;
+        QString& target;
+        const char* what;
+    };
+    const Path paths[] = {
+        {d.device, options.device, "a path"},        {d.trace, options.tracePath, "a file name"},
+        {d.db, options.dbPath, "a file name"},       {d.csv, options.csvFolder, "a folder"},
+        {d.nodes, options.nodesPath, "a file name"}, {d.gsm, options.gsmPhone, "a phone number"}};
+    for (const Path& path : paths) {
+        if (!parser.isSet(path.option))
+            continue;
+        path.target = lastValue(parser, path.option);
+        if (path.target.isEmpty())
+            return QStringLiteral("--%1 needs %2").arg(path.option.names().first(), path.what);
+    }
+    if (options.gsm()) {
+        bool unmappable = false;
+        cp1251::encode(options.gsmPhone, &unmappable);
+        if (unmappable)
+            return QStringLiteral("the phone number '%1' has characters the modem's code page "
+                                  "cannot carry")
+                .arg(options.gsmPhone);
+    }
+    options.nodeNames = parser.values(d.node);
+    options.blindDial = parser.isSet(d.blindDial);
+    options.noProgress = parser.isSet(d.noProgress);
+    options.help = parser.isSet(d.help);
+    options.version = parser.isSet(d.version);
+    return {};
+}
+
+// The operations in order, each archive operation with its date; an error text on bad usage.
+QString takeOperations(QStringList words, const QDate& today, CliOptions& options) {
+    if (!words.isEmpty() && words.first() == QLatin1String(kCollect)) {
+        options.collect = true;
+        words.removeFirst();
+    }
+    for (int i = 0; i < words.size(); ++i) {
+        const QString& word = words[i];
+        const OperationSpelling* spelling = nullptr;
+        for (const OperationSpelling& op : kOperations)
+            if (word == QLatin1String(op.name))
+                spelling = &op;
+        if (!spelling)
+            return QStringLiteral("unknown operation '%1'").arg(word);
+        CliOperation operation;
+        operation.kind = spelling->kind;
+        if (spelling->takesDate) {
+            if (i + 1 >= words.size())
+                return QStringLiteral("%1 needs a date (YYYY-MM-DD, today or yesterday)").arg(word);
+            const QString text = words[++i];
+            operation.date = parseArchiveDate(text, today);
+            if (!operation.date.isValid())
+                return QStringLiteral("bad date '%1' for %2 (YYYY-MM-DD from 2000-01-01 to "
+                                      "2042-12-31, today or yesterday)")
+                    .arg(text, word);
+        }
+        options.operations.push_back(operation);
+    }
+    return {};
+}
+
+// Options that only make sense together.
+QString checkCombinations(const CliOptions& options) {
+    if (options.collect && options.gsm())
+        return QStringLiteral("collect dials the phones of the node list; --gsm is for one "
+                              "connection");
+    if (!options.collect && (!options.nodesPath.isEmpty() || !options.nodeNames.isEmpty()))
+        return QStringLiteral("--nodes and --node go with collect");
+    if (options.blindDial && !options.collect && !options.gsm())
+        return QStringLiteral("--blind-dial goes with --gsm or collect");
+    if (options.operations.empty())
+        return QStringLiteral("no operation given");
+    return {};
+}
+
 } // namespace
 
-QDate parseArchiveDate(const QString& text) {
-    static const QRegularExpression pattern(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
-    if (!pattern.match(text).hasMatch())
-        return {};
-    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+QDate parseArchiveDate(const QString& text, const QDate& today) {
+    QDate date;
+    if (text == QLatin1String("today")) {
+        date = today;
+    } else if (text == QLatin1String("yesterday")) {
+        date = today.addDays(-1);
+    } else {
+        static const QRegularExpression pattern(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+        if (!pattern.match(text).hasMatch())
+            return {};
+        date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    }
     return date.isValid() && archiveDateInRange(date) ? date : QDate();
 }
 
@@ -72,102 +212,23 @@ QString operationName(CliOperation::Kind kind) {
     return {};
 }
 
-ParsedArguments parseArguments(const QStringList& arguments) {
+ParsedArguments parseArguments(const QStringList& arguments, const QDate& today) {
     ParsedArguments parsed;
-    CliOptions& options = parsed.options;
-    auto fail = [&parsed](const QString& message) {
-        parsed.error = message;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const Definitions definitions;
+    definitions.addTo(parser);
+    if (!parser.parse(QStringList{QLatin1String(kProgramName)} + arguments)) {
+        parsed.error = parser.errorText();
         return parsed;
-    };
-
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            options.help = true;
-            continue;
-        }
-        if (arg == QLatin1String("--no-progress")) {
-            options.noProgress = true;
-            continue;
-        }
-        if (arg.startsWith(QLatin1String("-"))) {
-            // Every other option takes a value, as the next argument or after "=".
-            QString name = arg;
-            QString value;
-            const int equals = arg.indexOf(QLatin1Char('='));
-            if (equals > 0) {
-                name = arg.left(equals);
-                value = arg.mid(equals + 1);
-            }
-            static const QStringList withValue{
-                QStringLiteral("--port"),    QStringLiteral("--device"), QStringLiteral("--rate"),
-                QStringLiteral("--address"), QStringLiteral("--gsm"),    QStringLiteral("--trace")};
-            if (!withValue.contains(name))
-                return fail(QStringLiteral("unknown option '%1'").arg(arg));
-            if (equals < 0) {
-                if (i + 1 >= arguments.size())
-                    return fail(QStringLiteral("option '%1' needs a value").arg(name));
-                value = arguments[++i];
-            }
-            if (name == QLatin1String("--port")) {
-                options.port = parseByte(value);
-                if (options.port < 0)
-                    return fail(QStringLiteral("bad port number '%1' (0..255)").arg(value));
-            } else if (name == QLatin1String("--address")) {
-                options.address = parseByte(value);
-                if (options.address < 0)
-                    return fail(QStringLiteral("bad meter address '%1' (0..255)").arg(value));
-            } else if (name == QLatin1String("--rate")) {
-                options.rateItem = rateItemOf(value);
-                if (options.rateItem < 0)
-                    return fail(QStringLiteral("bad rate '%1' (600, 1200, 2400, 4800, 9600, "
-                                               "19200, 38400, 57600 or 115200)")
-                                    .arg(value));
-            } else if (name == QLatin1String("--device")) {
-                if (value.isEmpty())
-                    return fail(QStringLiteral("--device needs a path"));
-                options.device = value;
-            } else if (name == QLatin1String("--gsm")) {
-                if (value.isEmpty())
-                    return fail(QStringLiteral("--gsm needs a phone number"));
-                bool unmappable = false;
-                const QByteArray encoded = cp1251::encode(value, &unmappable);
-                if (unmappable || encoded.isEmpty())
-                    return fail(QStringLiteral("the phone number '%1' has characters the "
-                                               "modem's code page cannot carry")
-                                    .arg(value));
-                options.gsmPhone = value;
-            } else {
-                if (value.isEmpty())
-                    return fail(QStringLiteral("--trace needs a file name"));
-                options.tracePath = value;
-            }
-            continue;
-        }
-
-        const OperationSpelling* spelling = nullptr;
-        for (const OperationSpelling& op : kOperations)
-            if (arg == QLatin1String(op.name))
-                spelling = &op;
-        if (!spelling)
-            return fail(QStringLiteral("unknown operation '%1'").arg(arg));
-        CliOperation operation;
-        operation.kind = spelling->kind;
-        if (spelling->takesDate) {
-            if (i + 1 >= arguments.size())
-                return fail(QStringLiteral("%1 needs a date YYYY-MM-DD").arg(arg));
-            const QString text = arguments[++i];
-            operation.date = parseArchiveDate(text);
-            if (!operation.date.isValid())
-                return fail(QStringLiteral("bad date '%1' for %2 (YYYY-MM-DD, 2000-01-01 to "
-                                           "2042-12-31)")
-                                .arg(text, arg));
-        }
-        options.operations.push_back(operation);
     }
-
-    if (!options.help && options.operations.empty())
-        return fail(QStringLiteral("no operation given"));
+    CliOptions& options = parsed.options;
+    parsed.error = takeOptions(parser, definitions, options);
+    if (!parsed.error.isEmpty() || options.help || options.version)
+        return parsed;
+    parsed.error = takeOperations(parser.positionalArguments(), today, options);
+    if (parsed.error.isEmpty())
+        parsed.error = checkCombinations(options);
     return parsed;
 }
 

@@ -2,9 +2,11 @@
 
 #include "archives/ArchiveReports.h"
 #include "cli/CliHost.h"
+#include "cli/FigureOutputs.h"
 #include "cli/ValuesOutput.h"
 #include "gsm/CallControl.h"
 #include "link/OperationError.h"
+#include "link/Protocol.h"
 #include "readings/Clock.h"
 #include "readings/CurrentValues.h"
 #include "readings/OpeningRead.h"
@@ -12,55 +14,305 @@
 #include "session/Connection.h"
 #include "session/Session.h"
 
+#include <cmath>
+#include <stdexcept>
+
 namespace rt570::cli {
 
 namespace {
 
-void note(const RunEnvironment& environment, const QString& text) {
-    if (environment.note)
-        environment.note(text);
-}
+// Thrown from the message pass inside a request when the port's device went away: the run
+// ends at once instead of waiting out every remaining request as a silent meter.
+class DeviceLost : public std::runtime_error {
+public:
+    DeviceLost() : std::runtime_error("device lost") {}
+};
 
-void printValues(const Display& display, std::FILE* out) {
-    for (const QString& line : valueLines(display)) {
-        std::fputs(line.toUtf8().constData(), out);
-        std::fputc('\n', out);
+RunResult resultOf(ModemResult modem) {
+    switch (modem) {
+    case ModemResult::Busy:
+        return RunResult::Busy;
+    case ModemResult::NoAnswer:
+        return RunResult::NoAnswer;
+    case ModemResult::NoDialtone:
+        return RunResult::NoDialtone;
+    case ModemResult::ModemError:
+        return RunResult::ModemError;
+    case ModemResult::ModemSilent:
+        return RunResult::ModemSilent;
+    default:
+        return RunResult::NoCarrier;
     }
-    std::fflush(out);
 }
 
-// Runs one operation through the session's guard, as the window's button would. False when it
-// ended with an error (already shown through the host).
-bool runOperation(Session& session, CliHost& host, const CliOperation& operation, std::FILE* out) {
-    const int errorsBefore = int(host.errors().size());
-    session.runOperation([&] {
-        switch (operation.kind) {
-        case CliOperation::Values:
-            readCurrentValues(session);
-            printValues(session.display, out);
-            break;
-        case CliOperation::SetClock:
-            writePcClock(session);
-            break;
-        case CliOperation::Params:
-            parameterReport(session);
-            break;
-        case CliOperation::Hourly:
-            selectArchiveDate(session, operation.date);
-            hourlyReport(session, operation.date);
-            break;
-        case CliOperation::Daily:
-            selectArchiveDate(session, operation.date);
-            dailyReport(session, operation.date);
-            break;
-        case CliOperation::Monthly:
-            selectArchiveDate(session, operation.date);
-            monthlyReport(session, operation.date);
-            break;
-        }
-    });
-    return int(host.errors().size()) == errorsBefore;
+// The modem's own words for a failed dial.
+QString modemWords(ModemResult modem) {
+    return modemResultWord(modem).toUpper();
 }
+
+class Connection {
+public:
+    Connection(const CliOptions& options, const RunEnvironment& environment, bool printValues)
+        : m_options(options), m_env(environment), m_host(*environment.host),
+          m_session(*environment.line, *environment.host, environment.home),
+          m_printValues(printValues) {
+        if (m_env.clock)
+            m_session.clock = m_env.clock;
+        if (m_env.outputs)
+            m_session.figures = m_env.outputs->sink();
+        m_host.watch(&m_session.display);
+    }
+    ~Connection() {
+        m_host.watch(nullptr);
+        m_host.setInterruption({});
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    ConnectionOutcome run(const QString& dial) {
+        loadRunState(m_session);
+        resetCounters(m_session);
+        if (openPort() && (dial.isEmpty() || call(dial))) {
+            try {
+                if (openingRead())
+                    runOperations();
+            } catch (const DeviceLost&) {
+                m_host.message(
+                    QStringLiteral("the device %1 was lost; the run ends here").arg(deviceName()));
+                fail(RunResult::LinkFailed, kExitLinkFailed);
+                m_callStands = false; // nothing reaches the modem any more
+            }
+            if (m_callStands)
+                hangUp();
+        }
+        closeAll();
+        return finish();
+    }
+
+private:
+    void note(const QString& text) const {
+        if (m_env.note)
+            m_env.note(text);
+    }
+    QString deviceName() const {
+        return m_options.device.isEmpty() ? QStringLiteral("of port %1").arg(m_options.port)
+                                          : m_options.device;
+    }
+    void fail(RunResult result, int status) {
+        if (m_outcome.status != kExitOk && m_outcome.status != kExitRefused)
+            return; // the first failure names the connection's result
+        m_outcome.result = result;
+        m_outcome.status = status;
+    }
+
+    bool openPort() {
+        try {
+            openConnection(m_session, QString::number(m_options.address),
+                           QString::number(m_options.port), m_options.rateItem);
+        } catch (const OperationError& error) {
+            m_host.showError(error.message());
+            fail(RunResult::LinkFailed, kExitUsage);
+            return false;
+        }
+        const QString problem =
+            m_env.openProblem ? m_env.openProblem(uint8_t(m_options.port)) : QString();
+        if (!problem.isEmpty()) {
+            m_host.message(problem);
+            fail(RunResult::LinkFailed, kExitLinkFailed);
+            return false;
+        }
+        m_host.setInterruption([this] {
+            if (m_env.deviceLost && m_env.deviceLost(uint8_t(m_options.port)))
+                throw DeviceLost();
+        });
+        return true;
+    }
+
+    bool call(const QString& dial) {
+        note(QStringLiteral("dial"));
+        if (m_options.blindDial)
+            return blindCall(dial);
+        ModemDialogue modem(*m_env.line, m_session.link.PortNumber, m_env.modemTimings,
+                            m_env.modemClock);
+        m_host.showPhase(QStringLiteral("modem: AT"));
+        ModemResult answer = modem.checkCommandMode();
+        if (answer == ModemResult::Ok) {
+            m_host.showPhase(connectingStatus());
+            try {
+                answer = modem.dial(dial);
+            } catch (const OperationError& error) {
+                m_host.message(error.message());
+                fail(RunResult::ModemError, kExitLinkFailed);
+                return false;
+            }
+        }
+        if (answer == ModemResult::Connected) {
+            m_callStands = true;
+            return true;
+        }
+        if (answer == ModemResult::ModemSilent)
+            m_host.message(QStringLiteral("the modem %1 does not answer \"AT\" with \"OK\"")
+                               .arg(deviceName()));
+        else
+            m_host.message(
+                QStringLiteral("the call to %1 failed: %2").arg(dial, modemWords(answer)));
+        fail(resultOf(answer), kExitLinkFailed);
+        return false;
+    }
+
+    // The window's call: the dial text, a fixed wait, no answer read.
+    bool blindCall(const QString& dial) {
+        try {
+            m_callStands = dialNode(m_session, dial);
+        } catch (const OperationError& error) {
+            m_host.message(error.message());
+            fail(RunResult::ModemError, kExitLinkFailed);
+            return false;
+        }
+        if (!m_callStands) {
+            m_host.message(QStringLiteral("no phone text to dial"));
+            fail(RunResult::ModemError, kExitLinkFailed);
+            return false;
+        }
+        m_host.showPhase(m_session.display.gsmStatus);
+        m_env.wait(kConnectWaitMs);
+        return true;
+    }
+
+    bool openingRead() {
+        note(QStringLiteral("begin opening read"));
+        const int errorsBefore = int(m_host.errors().size());
+        m_session.runOperation([this] { rt570::openingRead(m_session); });
+        note(QStringLiteral("end opening read"));
+        if (int(m_host.errors().size()) != errorsBefore) {
+            fail(RunResult::FileError, kExitFileError);
+            return false;
+        }
+        if (m_session.link.LinkFailed != 0) {
+            m_host.message(QStringLiteral("the opening read failed: no answer from the meter at "
+                                          "address %1; no report files were created")
+                               .arg(m_options.address));
+            fail(RunResult::LinkFailed, kExitLinkFailed);
+            return false;
+        }
+        const double serial = m_session.link.values[kSerialSlot];
+        if (std::isfinite(serial) && serial >= 0 && serial <= 4294967295.0)
+            m_outcome.serial = quint32(std::nearbyint(serial));
+        return true;
+    }
+
+    void runOperations() {
+        for (const CliOperation& operation : m_options.operations) {
+            const QString name = operationName(operation.kind);
+            note(QStringLiteral("begin ") + name);
+            const bool ok = runOperation(operation);
+            note(QStringLiteral("end ") + name);
+            if (ok)
+                continue;
+            if (operation.kind == CliOperation::SetClock) {
+                // The PC's clock is outside what the meter takes: nothing was sent, the other
+                // operations still run.
+                fail(RunResult::Ok, kExitRefused);
+                continue;
+            }
+            fail(RunResult::FileError, kExitFileError);
+            return;
+        }
+    }
+
+    // Runs one operation through the session's guard, as the window's button would. False when
+    // it ended with an error (already shown through the host).
+    bool runOperation(const CliOperation& operation) {
+        const int errorsBefore = int(m_host.errors().size());
+        Session& session = m_session;
+        session.runOperation([&] {
+            switch (operation.kind) {
+            case CliOperation::Values:
+                readCurrentValues(session);
+                if (m_printValues)
+                    print(valueLines(session.display));
+                break;
+            case CliOperation::SetClock:
+                writePcClock(session);
+                break;
+            case CliOperation::Params:
+                parameterReport(session);
+                break;
+            case CliOperation::Hourly:
+                selectArchiveDate(session, operation.date);
+                hourlyReport(session, operation.date);
+                break;
+            case CliOperation::Daily:
+                selectArchiveDate(session, operation.date);
+                dailyReport(session, operation.date);
+                break;
+            case CliOperation::Monthly:
+                selectArchiveDate(session, operation.date);
+                monthlyReport(session, operation.date);
+                break;
+            }
+        });
+        return int(m_host.errors().size()) == errorsBefore;
+    }
+
+    void print(const QStringList& lines) const {
+        for (const QString& line : lines) {
+            std::fputs(line.toUtf8().constData(), m_env.out);
+            std::fputc('\n', m_env.out);
+        }
+        std::fflush(m_env.out);
+    }
+
+    // The call is ended whatever happened before: a call left standing costs money.
+    void hangUp() {
+        note(QStringLiteral("hang up"));
+        if (m_options.blindDial) {
+            breakCall(m_session);
+            m_host.showPhase(m_session.display.gsmStatus);
+            m_env.wait(kHangUpWaitMs);
+            finishCall(m_session);
+            return;
+        }
+        m_host.showPhase(breakingStatus());
+        ModemDialogue modem(*m_env.line, m_session.link.PortNumber, m_env.modemTimings,
+                            m_env.modemClock);
+        const HangUpResult answer = modem.hangUp();
+        if (!answer.hangUpOk)
+            m_host.message(QStringLiteral("the modem did not confirm the hang-up (\"ATH\")"));
+    }
+
+    void closeAll() {
+        m_host.setInterruption({});
+        try {
+            closeConnection(m_session);
+        } catch (const OperationError& error) {
+            m_host.showError(error.message());
+            fail(RunResult::FileError, kExitFileError);
+        }
+    }
+
+    ConnectionOutcome finish() {
+        const Link& link = m_session.link;
+        if ((m_outcome.status == kExitOk || m_outcome.status == kExitRefused) &&
+            link.TimeoutCount > 0) {
+            m_host.message(QStringLiteral("%1 request(s) got no good reply in all their attempts")
+                               .arg(link.TimeoutCount));
+            fail(RunResult::LinkFailed, kExitLinkFailed);
+        }
+        m_outcome.requests = link.RequestCount;
+        m_outcome.errors = link.ErrorCount;
+        m_outcome.timeouts = link.TimeoutCount;
+        return m_outcome;
+    }
+
+    const CliOptions& m_options;
+    const RunEnvironment& m_env;
+    CliHost& m_host;
+    Session m_session;
+    bool m_printValues;
+    bool m_callStands = false;
+    ConnectionOutcome m_outcome;
+};
 
 } // namespace
 
@@ -71,87 +323,39 @@ QString statisticsLine(int requests, int errors, int timeouts) {
         .arg(timeouts);
 }
 
+ConnectionOutcome runConnection(const CliOptions& options, const RunEnvironment& environment,
+                                const QString& node, const QString& dial, bool printValues) {
+    FigureOutputs* outputs = environment.outputs;
+    if (outputs) {
+        const QDateTime started =
+            environment.clock ? environment.clock() : QDateTime::currentDateTime();
+        const QString port =
+            options.device.isEmpty() ? QStringLiteral("port %1").arg(options.port) : options.device;
+        outputs->beginConnection(RunInfo{node, dial, port, started});
+    }
+    Connection connection(options, environment, printValues);
+    ConnectionOutcome outcome = connection.run(dial);
+    if (outputs) {
+        outputs->endConnection(outcome);
+        if (!outputs->errors().isEmpty() && outcome.status != kExitUsage) {
+            // The text reports are written; the figures could not all be kept.
+            outcome.status = kExitFileError;
+            if (outcome.result == RunResult::Ok)
+                outcome.result = RunResult::FileError;
+        }
+    }
+    return outcome;
+}
+
 int runConnection(const CliOptions& options, const RunEnvironment& environment) {
-    CliHost& host = *environment.host;
-    Session session(*environment.line, host, environment.home);
-    if (environment.clock)
-        session.clock = environment.clock;
-    host.watch(&session.display);
-
-    loadRunState(session);
-    resetCounters(session);
-
-    int status = kExitOk;
-    bool dialled = false;
-    try {
-        openConnection(session, QString::number(options.address), QString::number(options.port),
-                       options.rateItem);
-        if (options.gsm()) {
-            note(environment, QStringLiteral("dial"));
-            dialled = dialNode(session, dialText(options.gsmPhone));
-            if (dialled) {
-                host.showPhase(session.display.gsmStatus);
-                environment.wait(kConnectWaitMs);
-            }
-        }
-    } catch (const OperationError& error) {
-        host.showError(error.message());
-        status = kExitUsage;
-    }
-
-    if (status == kExitOk) {
-        note(environment, QStringLiteral("begin opening read"));
-        const int errorsBefore = int(host.errors().size());
-        session.runOperation([&session] { openingRead(session); });
-        note(environment, QStringLiteral("end opening read"));
-        if (int(host.errors().size()) != errorsBefore) {
-            status = kExitFileError;
-        } else if (session.link.LinkFailed != 0) {
-            host.message(QStringLiteral("the opening read failed: no answer from the meter at "
-                                        "address %1; no report files were created")
-                             .arg(options.address));
-            status = kExitLinkFailed;
-        }
-    }
-
-    if (status == kExitOk) {
-        for (const CliOperation& operation : options.operations) {
-            const QString name = operationName(operation.kind);
-            note(environment, QStringLiteral("begin ") + name);
-            const bool ok = runOperation(session, host, operation, environment.out);
-            note(environment, QStringLiteral("end ") + name);
-            if (!ok) {
-                status = kExitFileError;
-                break;
-            }
-        }
-    }
-
-    if (dialled) {
-        // The call is ended whatever happened before: a call left standing costs money.
-        note(environment, QStringLiteral("hang up"));
-        breakCall(session);
-        host.showPhase(session.display.gsmStatus);
-        environment.wait(kHangUpWaitMs);
-        finishCall(session);
-    }
-
-    try {
-        closeConnection(session);
-    } catch (const OperationError& error) {
-        host.showError(error.message());
-        status = kExitFileError;
-    }
-
-    const Link& link = session.link;
-    if (status == kExitOk && link.TimeoutCount > 0) {
-        host.message(QStringLiteral("%1 request(s) got no good reply in all their attempts")
-                         .arg(link.TimeoutCount));
-        status = kExitLinkFailed;
-    }
-    host.finish();
-    host.message(statisticsLine(link.RequestCount, link.ErrorCount, link.TimeoutCount));
-    return status;
+    const QString dial = options.gsm() ? dialText(options.gsmPhone) : QString();
+    const ConnectionOutcome outcome = runConnection(options, environment, QString(), dial, true);
+    environment.host->finish();
+    if (environment.outputs)
+        for (const QString& error : environment.outputs->errors())
+            environment.host->message(error);
+    environment.host->message(statisticsLine(outcome.requests, outcome.errors, outcome.timeouts));
+    return outcome.status;
 }
 
 } // namespace rt570::cli

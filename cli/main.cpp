@@ -1,6 +1,9 @@
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "cli/Collect.h"
+#include "cli/FigureOutputs.h"
+#include "cli/PortProblem.h"
 #include "cli/Usage.h"
 #include "link/TracingSerialLine.h"
 #include "link/qt/QtSerialLine.h"
@@ -11,6 +14,7 @@
 #include <QThread>
 #include <cstdio>
 #include <memory>
+#include <rt570/Version.h>
 
 using namespace rt570;
 using namespace rt570::cli;
@@ -26,6 +30,10 @@ int main(int argc, char* argv[]) {
     const CliOptions& options = parsed.options;
     if (options.help) {
         std::fputs(usageText().toUtf8().constData(), stdout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::printf("rt570-cli %s\n", RT570_VERSION);
         return kExitOk;
     }
 
@@ -47,6 +55,7 @@ int main(int argc, char* argv[]) {
     }
 
     CliHost host(stderr, !options.noProgress && isTerminal(stderr));
+    FigureOutputs outputs(options.dbPath, options.csvFolder, decimalSeparator());
     RunEnvironment environment;
     environment.line = trace ? static_cast<SerialLine*>(trace.get()) : &port;
     environment.host = &host;
@@ -55,5 +64,10 @@ int main(int argc, char* argv[]) {
     environment.wait = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
     if (trace)
         environment.note = [&trace](const QString& text) { trace->note(text); };
-    return runConnection(options, environment);
+    environment.openProblem = [&port](uint8_t number) {
+        return openProblemText(port.openFailure(number));
+    };
+    environment.deviceLost = [&port](uint8_t number) { return port.deviceLost(number); };
+    environment.outputs = &outputs;
+    return options.collect ? runCollect(options, environment) : runConnection(options, environment);
 }

@@ -15,6 +15,7 @@
 
 namespace rt570 {
 
+class FigureSink;
 class Host;
 class SerialLine;
 
@@ -43,6 +44,8 @@ public:
     NodeDirectory nodes;
     std::array<QString, 256> ParameterNames;
     QDateTime SelectedDate;
+    // Receives every figure the operations read, as numbers; none when null.
+    FigureSink* figures = nullptr;
 
     // Tell the front end that the display changed.
     void changed();

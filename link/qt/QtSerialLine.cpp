@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <set>
 #include <thread>
 
 namespace rt570 {
@@ -63,12 +64,41 @@ void waitOut(int ms) {
 
 } // namespace
 
+namespace {
+
+// The kind of a failed open. Qt reports a device locked by another program and one the user
+// may not open with the same error; the file's access rights tell them apart.
+QtSerialLine::OpenFailure describeFailure(const QSerialPort& serial, const QString& path) {
+    using Failure = QtSerialLine::OpenFailure;
+    Failure failure{Failure::Other, path, serial.errorString()};
+    switch (serial.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        failure.kind = Failure::NoDevice;
+        break;
+    case QSerialPort::PermissionError: {
+        const QFileInfo info(path);
+        failure.kind =
+            info.isReadable() && info.isWritable() ? Failure::InUse : Failure::NoPermission;
+        break;
+    }
+    default:
+        if (!QFileInfo::exists(path))
+            failure.kind = Failure::NoDevice;
+        break;
+    }
+    return failure;
+}
+
+} // namespace
+
 struct QtSerialLine::Impl {
     QString home;
     QString deviceOverride;
     std::map<uint8_t, std::unique_ptr<QSerialPort>> ports;
     std::map<uint8_t, uint32_t> rates;
     std::map<uint8_t, QString> devices; // canonical device of each open port
+    std::map<uint8_t, OpenFailure> failures;
+    std::set<uint8_t> lost;
 
     // The port when it is open and usable, else null.
     QSerialPort* usable(uint8_t number) {
@@ -78,6 +108,7 @@ struct QtSerialLine::Impl {
         QSerialPort* port = it->second.get();
         if (!port->isOpen() || port->error() == QSerialPort::ResourceError) {
             // The device went away (adapter pulled, peer closed): drop it until the next open.
+            lost.insert(number);
             devices.erase(number);
             ports.erase(it);
             return nullptr;
@@ -115,11 +146,24 @@ void QtSerialLine::setDeviceOverride(const QString& path) {
     m_impl->deviceOverride = path;
 }
 
+QtSerialLine::OpenFailure QtSerialLine::openFailure(uint8_t port) const {
+    const auto it = m_impl->failures.find(port);
+    return it == m_impl->failures.end() ? OpenFailure{} : it->second;
+}
+
+bool QtSerialLine::deviceLost(uint8_t port) const {
+    return m_impl->lost.count(port) != 0;
+}
+
 void QtSerialLine::Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) {
     Close_Com(port);
+    m_impl->failures.erase(port);
+    m_impl->lost.erase(port);
     const QString path = devicePath(port);
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        m_impl->failures[port] = {OpenFailure::NoDevice, path, QStringLiteral("no device")};
         return;
+    }
     // A device is open once: another port number that holds it (the start-up port and the
     // connection's port behind one override or two links) lets go of it first.
     const QString canonical = QFileInfo(path).canonicalFilePath();
@@ -134,8 +178,10 @@ void QtSerialLine::Open_Com(uint8_t port, uint32_t rate, int dataBits, int parit
     // The device itself, not a link to it: the port's lock is named after the name opened, so
     // only the real name keeps another program from taking the same device through another name.
     serial->setPortName(canonical.isEmpty() ? path : canonical);
-    if (!serial->open(QIODevice::ReadWrite))
+    if (!serial->open(QIODevice::ReadWrite)) {
+        m_impl->failures[port] = describeFailure(*serial, path);
         return; // stays closed: sends go nowhere, reads time out
+    }
     serial->setBaudRate(qint32(rate));
     serial->setDataBits(dataBitsFor(dataBits));
     serial->setParity(parityFor(parity));

@@ -21,6 +21,19 @@ public:
     // Every port number opens this device instead (the command line's --device).
     void setDeviceOverride(const QString& path);
 
+    // Why the last open of a port failed, for a front end that reports it (the window does not:
+    // a port that cannot be opened is a silent line there).
+    struct OpenFailure {
+        enum Kind { None, NoDevice, NoPermission, InUse, Other };
+        Kind kind = None;
+        QString device; // the path opened
+        QString detail; // the system's words
+    };
+    OpenFailure openFailure(uint8_t port) const;
+    // True when the port was open and its device has gone away since (an adapter pulled, the
+    // line's far end closed); an open of the port clears it.
+    bool deviceLost(uint8_t port) const;
+
     void Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) override;
     void Close_Com(uint8_t port) override;
     int Send_Binary(uint8_t port, const uint8_t* buf, int count) override;

@@ -142,7 +142,7 @@ TEST_F(CliRun, OperationsRunInTheOrderGivenAndAreMarkedInTheTrace) {
 }
 
 TEST_F(CliRun, ModemCallDialsWaitsAndHangsUpEvenWhenTheLinkFails) {
-    EXPECT_EQ(run({"--gsm", "+79001234567", "--address", "9", "values"}), kExitLinkFailed);
+    EXPECT_EQ(run({"--gsm", "+79001234567", "--blind-dial", "--address", "9", "values"}), kExitLinkFailed);
     const auto frames = line.sentFrames();
     ASSERT_EQ(frames.size(), 1u + 66 + 2);
     EXPECT_EQ(frames.front(), QByteArray("ATD+79001234567\r"));
@@ -153,7 +153,7 @@ TEST_F(CliRun, ModemCallDialsWaitsAndHangsUpEvenWhenTheLinkFails) {
 }
 
 TEST_F(CliRun, ModemCallWithAnAnsweringMeter) {
-    EXPECT_EQ(run({"--gsm", "ATDT0079001234567", "monthly", "2013-12-01"}), kExitOk);
+    EXPECT_EQ(run({"--gsm", "ATDT0079001234567", "--blind-dial", "monthly", "2013-12-01"}), kExitOk);
     const auto frames = line.sentFrames();
     EXPECT_EQ(frames.front(), QByteArray("ATDT00790012345\r")); // 15 characters and CR
     EXPECT_EQ(frames.back(), QByteArray("ATH\r"));

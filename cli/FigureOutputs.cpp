@@ -1,0 +1,55 @@
+#include "cli/FigureOutputs.h"
+
+#include "cli/CliRun.h"
+
+namespace rt570::cli {
+
+FigureOutputs::FigureOutputs(const QString& dbPath, const QString& csvFolder,
+                             QChar decimalSeparator) {
+    if (!dbPath.isEmpty())
+        m_store = std::make_unique<FigureStore>(dbPath);
+    if (!csvFolder.isEmpty())
+        m_csv = std::make_unique<CsvWriter>(csvFolder, decimalSeparator);
+}
+
+void FigureOutputs::beginConnection(const RunInfo& run) {
+    if (m_store)
+        m_store->beginConnection(run);
+}
+
+void FigureOutputs::endConnection(const ConnectionOutcome& outcome) {
+    if (m_store)
+        m_store->endConnection(outcome.result, outcome.serial, outcome.requests, outcome.errors,
+                               outcome.timeouts);
+}
+
+QStringList FigureOutputs::errors() const {
+    QStringList texts;
+    if (m_store && m_store->failed())
+        texts << m_store->errorText();
+    if (m_csv && m_csv->failed())
+        texts << m_csv->errorText();
+    return texts;
+}
+
+void FigureOutputs::reportSetOpened(quint32 serial, const QString& stem) {
+    each([&](FigureSink& sink) { sink.reportSetOpened(serial, stem); });
+}
+
+void FigureOutputs::currentValues(const CurrentFigures& figures) {
+    each([&](FigureSink& sink) { sink.currentValues(figures); });
+}
+
+void FigureOutputs::archiveRows(ArchiveKind kind, const std::vector<ArchiveRow>& rows) {
+    each([&](FigureSink& sink) { sink.archiveRows(kind, rows); });
+}
+
+void FigureOutputs::integrators(const IntegratorFigures& figures) {
+    each([&](FigureSink& sink) { sink.integrators(figures); });
+}
+
+void FigureOutputs::parameters(const QDateTime& readAt, const std::vector<ParameterFigure>& rows) {
+    each([&](FigureSink& sink) { sink.parameters(readAt, rows); });
+}
+
+} // namespace rt570::cli
