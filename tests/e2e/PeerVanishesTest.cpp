@@ -94,7 +94,7 @@ protected:
         Tool held(fake, dir.path());
         held.start(QStringLiteral("7"));
         held.session.runOperation([&] { monthlyReport(held.session, kPicked); });
-        return readAll(tool.file(Report::Monthly));
+        return readAll(held.file(Report::Monthly));
     }
 
     QTemporaryDir home;
