@@ -4,9 +4,8 @@
 
 namespace rt570 {
 
-// The serial-port layer the tool talks through. The four calls keep the argument scheme of the
-// port library the meter's software has always used: ports are numbered, the rate is in baud,
-// parity 0 is none and stop-bit code 0 is one stop bit.
+// The serial-port layer the tool talks through. Ports are numbered; Open_Com takes the rate in
+// baud, the number of data bits, a parity code (0: none) and a stop-bit code (0: one stop bit).
 //
 // Receive_Binary reads into buf from its first byte, returns as soon as `count` bytes arrived
 // and at the latest after `timeoutMs`; bytes it did not receive are left untouched in buf. A
@@ -19,8 +18,8 @@ public:
     virtual void Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) = 0;
     virtual void Close_Com(uint8_t port) = 0;
     virtual int Send_Binary(uint8_t port, const uint8_t* buf, int count) = 0;
-    // Returns the number of bytes received (the library's 16-bit result); `aux` is the word the
-    // caller passes by address on every read.
+    // Returns the number of bytes received, as a 16-bit count. `aux` is a word the caller passes
+    // by address on every read; no backend reads or changes it.
     virtual uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
                                     uint16_t* aux) = 0;
 };

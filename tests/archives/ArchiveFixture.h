@@ -6,9 +6,9 @@
 #include "state/ArchiveState.h"
 #include "state/NumberText.h"
 #include "support/FakeSerialLine.h"
+#include "support/KnownMeter.h"
 #include "support/RecordingHost.h"
 
-#include "link/DateCode.h"
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -20,46 +20,6 @@
 #include <set>
 
 namespace rt570::test {
-
-// One archive request as the meter sees it.
-struct ArchiveAsk {
-    uint8_t command = 0;
-    uint8_t quantity = 0;
-    uint8_t kind = 0;
-    uint32_t code = 0;
-    int yy() const { return unpackDateCode(code).year - kDateCodeBaseYear; }
-    int month() const { return unpackDateCode(code).month; }
-    int day() const { return unpackDateCode(code).day; }
-    int hour() const { return unpackDateCode(code).hour; }
-};
-
-inline ArchiveAsk askOf(const QByteArray& frame) {
-    const auto* b = reinterpret_cast<const uint8_t*>(frame.constData());
-    return {b[2], b[3], b[4], readLe32(b + 5)};
-}
-
-// A meter with a known archive: every value follows from the quantity, the kind and the date
-// code, so a report of any date can be checked against numbers worked out by hand.
-//  flows (command 11):        10*(q+1) + day + hour/8 + kind/2   m3/h (exact in binary; the
-//                             eighths give halves to round at one and two decimals)
-//  volumes (command 12, 0..3): 1000000*(q+1) + 1000*day + 10*month + kind
-//  hours (command 12, 4..8):  hourly 10000 (one hour), mains 9000 on odd hours;
-//                             other kinds 240000 - 10000*q - 100*day
-inline double knownFlow(const ArchiveAsk& a) {
-    return 10.0 * (a.quantity + 1) + a.day() + a.hour() / 8.0 + a.kind / 2.0;
-}
-inline int32_t knownInteger(const ArchiveAsk& a) {
-    if (a.quantity < 4)
-        return 1000000 * (a.quantity + 1) + 1000 * a.day() + 10 * a.month() + a.kind;
-    if (a.kind == kKindHourly)
-        return a.quantity == kMainsQuantity && a.hour() % 2 == 1 ? 9000 : 10000;
-    return 240000 - 10000 * a.quantity - 100 * a.day();
-}
-
-inline QByteArray replyWith(uint8_t command, uint32_t data) {
-    const ReplyFrame f = makeReply(1, command, 0, 0, data);
-    return QByteArray(reinterpret_cast<const char*>(f.data()), kFrameLength);
-}
 
 // A recording host that also lets a test watch every change of the display.
 class WatchingHost : public RecordingHost {

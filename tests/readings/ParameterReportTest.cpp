@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -29,21 +28,6 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-std::map<int, float> knownMeterParameters() {
-    std::map<int, float> parameters;
-    QFile f(QStringLiteral(RT570_TEST_DATA "/known_meter_parameters.txt"));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly | QIODevice::Text));
-    QTextStream in(&f);
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        if (line.startsWith('#') || line.trimmed().isEmpty())
-            continue;
-        const QStringList parts = line.split(' ');
-        parameters[parts[0].toInt()] = parts[1].toFloat();
-    }
-    return parameters;
-}
-
 class ParameterReport : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -51,7 +35,7 @@ protected:
         setDecimalSeparator(QLatin1Char('.'));
         session.link.DeviceAddress = 1;
         fillParameterNames(session.ParameterNames);
-        meter.parameters = knownMeterParameters();
+        meter.parameters = test::knownMeterParameters();
         meter.attach(line);
         host.onMessagePass = [this] { progressAtPasses << session.display.progress; };
     }

@@ -2,6 +2,7 @@
 
 #include "link/Frame.h"
 #include "support/FakeSerialLine.h"
+#include "support/KnownMeter.h"
 #include "support/QStringPrinter.h"
 
 #include <QByteArray>
@@ -12,7 +13,8 @@
 namespace rt570::test {
 
 // A meter behind the fake line: answers parameter, current-value and clock requests from its
-// tables; slots listed as silent (and commands it does not know) get no answer.
+// tables and archive requests from the known archive; slots listed as silent (and commands it
+// does not know) get no answer.
 struct FakeMeter {
     std::map<int, float> parameters; // command 5
     std::map<int, float> floats;     // command 4
@@ -51,6 +53,12 @@ struct FakeMeter {
             return frame(makeReply(address, command, seconds, 0, dateCode));
         case kCmdWriteClock:
             return frame(makeReply(address, command, 0, 0, 0));
+        case kCmdArchiveFloat:
+            return frame(makeReply(address, command, index, 0,
+                                   bitsFromFloat(float(knownFlow(askOf(sent))))));
+        case kCmdArchiveInteger:
+            return frame(
+                makeReply(address, command, index, 0, uint32_t(knownInteger(askOf(sent)))));
         default:
             return QByteArray();
         }
