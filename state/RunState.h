@@ -15,6 +15,7 @@
 
 namespace rt570 {
 
+class FigureSink;
 class Host;
 class SerialLine;
 
@@ -43,6 +44,9 @@ public:
     NodeDirectory nodes;
     std::array<QString, 256> ParameterNames;
     QDateTime SelectedDate;
+    // Where the operations report the figures they read, beside the text reports; none when
+    // null. Not owned.
+    FigureSink* figures = nullptr;
 
     // Tell the front end that the display changed.
     void changed();
