@@ -9,15 +9,17 @@ namespace {
 
 constexpr int kFlowQuantities = 4;
 
-void store(ArchiveState& archive, double value) {
+void store(ArchiveState& archive, double value, bool answered) {
     // Slots come from hours and days (0..31); the bound keeps a stray slot off the table's end.
-    if (archive.ArchiveQuantity < kArchiveQuantities && archive.ArchiveSlot < kArchiveSlots)
+    if (archive.ArchiveQuantity < kArchiveQuantities && archive.ArchiveSlot < kArchiveSlots) {
         archive.ArchiveTables[archive.ArchiveQuantity][archive.ArchiveSlot] = value;
+        archive.answered[archive.ArchiveQuantity][archive.ArchiveSlot] = answered;
+    }
 }
 
-void requestArchive(Link& link, const ArchiveState& archive, uint8_t command, int attempts) {
-    link.request(command, archive.ArchiveQuantity, archive.ArchiveKind, link.DateCode,
-                 kFlushTimeoutMs, attempts);
+bool requestArchive(Link& link, const ArchiveState& archive, uint8_t command, int attempts) {
+    return link.request(command, archive.ArchiveQuantity, archive.ArchiveKind, link.DateCode,
+                        kFlushTimeoutMs, attempts);
 }
 
 } // namespace
@@ -27,19 +29,20 @@ int32_t roundUpFullDay(int32_t value) {
 }
 
 void ReadArchiveFloat(Link& link, ArchiveState& archive) {
-    requestArchive(link, archive, kCmdArchiveFloat, kArchiveAttempts);
+    const bool answered = requestArchive(link, archive, kCmdArchiveFloat, kArchiveAttempts);
     if (archive.ArchiveQuantity < kFlowQuantities)
-        store(archive, static_cast<double>(link.replyFloat()));
+        store(archive, static_cast<double>(link.replyFloat()), answered);
 }
 
 void ReadArchiveInteger(Link& link, ArchiveState& archive) {
-    requestArchive(link, archive, kCmdArchiveInteger, kArchiveAttempts);
-    store(archive, static_cast<double>(roundUpFullDay(link.replyInteger())));
+    const bool answered = requestArchive(link, archive, kCmdArchiveInteger, kArchiveAttempts);
+    store(archive, static_cast<double>(roundUpFullDay(link.replyInteger())), answered);
 }
 
 void ReadIntegratorValue(Link& link, ArchiveState& archive) {
-    requestArchive(link, archive, kCmdArchiveInteger, kIntegratorValueAttempts);
-    store(archive, static_cast<double>(link.replyInteger()));
+    const bool answered =
+        requestArchive(link, archive, kCmdArchiveInteger, kIntegratorValueAttempts);
+    store(archive, static_cast<double>(link.replyInteger()), answered);
 }
 
 void ReadFlowRecord(Link& link, ArchiveState& archive) {

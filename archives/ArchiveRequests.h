@@ -11,7 +11,8 @@ struct ArchiveState;
 // Command 11 answers a float, command 12 a signed 32-bit integer. The caller sets
 // ArchiveQuantity, ArchiveKind, ArchiveSlot and the link's DateCode first; the answer goes to
 // ArchiveTables[ArchiveQuantity][ArchiveSlot]. A request that runs out of attempts still stores
-// what the reply buffer holds (01 01 01 01 after a silent line).
+// what the reply buffer holds (01 01 01 01 after a silent line); `answered` beside the entry
+// tells the two apart.
 constexpr int kArchiveAttempts = 11;
 constexpr int kIntegratorValueAttempts = 13;
 

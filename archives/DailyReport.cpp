@@ -1,7 +1,9 @@
 #include "archives/ArchiveDate.h"
+#include "archives/ArchiveFigures.h"
 #include "archives/ArchiveLayout.h"
 #include "archives/ArchiveReports.h"
 #include "archives/ArchiveRequests.h"
+#include "archives/DayEndIntegrators.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
 
@@ -35,13 +37,6 @@ ArchiveRecord difference(const ArchiveRecord& end, const ArchiveRecord& start) {
     return increase;
 }
 
-void readIntegrators(RunState& session, int yy, int month, int day) {
-    session.archive.ArchiveKind = kKindIntegrators;
-    session.link.DateCode = archiveDateCode(yy, month, day, kDayRecordHour);
-    session.archive.ArchiveSlot = uint16_t(day);
-    ReadIntegratorRecord(session.link, session.archive);
-}
-
 } // namespace
 
 void dailyReport(RunState& session, const QDate& picked) {
@@ -63,8 +58,16 @@ void dailyReport(RunState& session, const QDate& picked) {
     }
     session.setProgress(kProgressDone);
 
-    ReportFile& file = session.reports.file(Report::Daily);
     const ChannelFormats formats = channelFormats(session);
+    if (session.figures) {
+        std::vector<ArchiveRow> rows;
+        for (int d = 1; d <= days; ++d)
+            rows.push_back(
+                archiveRow(archive, d, formats, ChannelCells::Flow, archiveDay(yy, date.month, d)));
+        reportArchiveRows(session, ArchiveKind::Daily, rows);
+    }
+
+    ReportFile& file = session.reports.file(Report::Daily);
     for (const QString& line : headerBlock(kTitle + titleMonth(yy, date.month),
                                            deviceLine(link.values[0]), kHead1, kHead2))
         file.appendLine(line);
@@ -77,9 +80,8 @@ void dailyReport(RunState& session, const QDate& picked) {
     const QDate today = session.clock().date();
     const bool currentMonth = date.month == today.month() && yy == today.year() % 100;
     const int endDay = currentMonth ? pickedDay - 1 : days;
-    readIntegrators(session, yy, date.month, endDay);
     // Kept apart: the start record may land in the same slot (31 for August and July).
-    const ArchiveRecord endValues = archive.record(endDay);
+    const ArchiveRecord endValues = readDayEndIntegrators(session, yy, date.month, endDay);
     const QString dayText = formatZeroPadded(pickedDay - 1, 2) + kOfDay;
     file.appendLine(QStringLiteral(" "));
     file.appendLine(currentMonth ? kEndOfDay + dayText : kEndOfMonth);
@@ -94,11 +96,10 @@ void dailyReport(RunState& session, const QDate& picked) {
         --startYy;
     }
     const int startDay = daysInMonth(startYy + kFirstArchiveYear, startMonth);
-    readIntegrators(session, startYy, startMonth, startDay);
+    const ArchiveRecord startValues = readDayEndIntegrators(session, startYy, startMonth, startDay);
     file.appendLine(QStringLiteral(" "));
     file.appendLine(currentMonth ? kIncreaseToDay + dayText : kIncreaseOfMonth);
-    for (const QString& line :
-         integratorLines(difference(endValues, archive.record(startDay)), formats))
+    for (const QString& line : integratorLines(difference(endValues, startValues), formats))
         file.appendLine(line);
     file.appendLine(QString(kClosingLength, QLatin1Char('_')));
 

@@ -1,7 +1,9 @@
 #include "archives/ArchiveDate.h"
+#include "archives/ArchiveFigures.h"
 #include "archives/ArchiveLayout.h"
 #include "archives/ArchiveReports.h"
 #include "archives/ArchiveRequests.h"
+#include "archives/DayEndIntegrators.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
 
@@ -45,8 +47,16 @@ void hourlyReport(RunState& session, const QDate& picked) {
     }
     session.setProgress(kProgressDone);
 
-    ReportFile& file = session.reports.file(Report::Hourly);
     const ChannelFormats formats = channelFormats(session);
+    const QDate day = archiveDay(date.year, date.month, date.day);
+    if (session.figures) {
+        std::vector<ArchiveRow> rows;
+        for (int h = 0; h < kHoursPerDay; ++h)
+            rows.push_back(archiveRow(archive, h, formats, ChannelCells::Flow, day, h));
+        reportArchiveRows(session, ArchiveKind::Hourly, rows);
+    }
+
+    ReportFile& file = session.reports.file(Report::Hourly);
     const QStringList header = headerBlock(kTitle + titleDay(date.year, date.month, date.day),
                                            deviceLine(link.values[0]), kHead1, kHead2);
     for (const QString& line : header)
@@ -61,19 +71,21 @@ void hourlyReport(RunState& session, const QDate& picked) {
     link.DateCode = archiveDateCode(date.year, date.month, date.day, kDayRecordHour);
     archive.ArchiveSlot = date.day;
     ReadFlowRecord(link, archive);
-    const ArchiveRecord day = archive.record(date.day);
-    file.appendLine(kDayTotalOpening + recordCells(day, formats, ChannelCells::Flow));
+    // The day's record is the row the daily report prints for that day.
+    reportArchiveRows(session, ArchiveKind::Daily,
+                      {archiveRow(archive, date.day, formats, ChannelCells::Flow, day)});
+    const ArchiveRecord dayRecord = archive.record(date.day);
+    file.appendLine(kDayTotalOpening + recordCells(dayRecord, formats, ChannelCells::Flow));
     file.appendLine(kSixBlanks);
     // The day's mains time counts the hours with mains present; the rest of 24 h it was off.
-    file.appendLine(kMainsOffLabel + hoursText(kFullDay - day[kMainsQuantity]) +
+    file.appendLine(kMainsOffLabel + hoursText(kFullDay - dayRecord[kMainsQuantity]) +
                     QStringLiteral("  "));
     file.appendLine(kSixBlanks);
 
-    archive.ArchiveKind = kKindIntegrators;
-    archive.ArchiveSlot = date.day;
-    ReadIntegratorRecord(link, archive);
+    const ArchiveRecord integrators =
+        readDayEndIntegrators(session, date.year, date.month, date.day);
     file.appendLine(kIntegratorTitle);
-    for (const QString& line : integratorLines(archive.record(date.day), formats))
+    for (const QString& line : integratorLines(integrators, formats))
         file.appendLine(line);
 
     // Written only once the lines are on disk: a failed write-back keeps the reading text.

@@ -1,4 +1,5 @@
 #include "archives/ArchiveDate.h"
+#include "archives/ArchiveFigures.h"
 #include "archives/ArchiveLayout.h"
 #include "archives/ArchiveReports.h"
 #include "archives/ArchiveRequests.h"
@@ -36,8 +37,14 @@ void monthlyReport(RunState& session, const QDate& picked) {
     ReadMonthRecord(link, archive);
     session.setProgress(kProgressDone);
 
-    ReportFile& file = session.reports.file(Report::Monthly);
     const ChannelFormats formats = channelFormats(session);
+    // The row is the integrators' increase over the month the title names, the accounting
+    // month that closes on the reporting day; its figures are dated that month's first day.
+    reportArchiveRows(session, ArchiveKind::Monthly,
+                      {archiveRow(archive, kMonthSlot, formats, ChannelCells::Volume,
+                                  archiveDay(date.year, date.month, 1))});
+
+    ReportFile& file = session.reports.file(Report::Monthly);
     for (const QString& line : headerBlock(kTitle + titleMonth(date.year, date.month),
                                            deviceLine(link.values[0], false), kHead1, kHead2))
         file.appendLine(line);

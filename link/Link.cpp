@@ -64,28 +64,35 @@ void Link::WriteClock() {
     request(kCmdWriteClock, ClockSeconds, 0, DateCode, kFlushTimeoutMs, kRequestAttempts);
 }
 
-void Link::ReadCurrentFloat() {
-    request(kCmdCurrentFloat, ValueIndex, 0, 0, kFlushTimeoutMs, kRequestAttempts);
+bool Link::ReadCurrentFloat() {
+    const bool answered =
+        request(kCmdCurrentFloat, ValueIndex, 0, 0, kFlushTimeoutMs, kRequestAttempts);
     values[kFloatSection + ValueIndex] = static_cast<double>(replyFloat());
+    return answered;
 }
 
-void Link::ReadParameter() {
-    request(kCmdParameter, ValueIndex, 0, 0, kParameterFlushTimeoutMs, kRequestAttempts);
+bool Link::ReadParameter() {
+    const bool answered =
+        request(kCmdParameter, ValueIndex, 0, 0, kParameterFlushTimeoutMs, kRequestAttempts);
     double v = static_cast<double>(replyFloat());
     if (v > kParameterLimit)
         v = 0;
     values[kParameterSection + ValueIndex] = v;
+    return answered;
 }
 
-void Link::ReadCurrentInteger() {
-    request(kCmdCurrentInteger, ValueIndex, 0, 0, kFlushTimeoutMs, kRequestAttempts);
+bool Link::ReadCurrentInteger() {
+    const bool answered =
+        request(kCmdCurrentInteger, ValueIndex, 0, 0, kFlushTimeoutMs, kRequestAttempts);
     values[kIntegerSection + ValueIndex] = static_cast<double>(replyInteger());
+    return answered;
 }
 
-void Link::requestClock() {
-    request(kCmdReadClock, 0, 0, 0, kFlushTimeoutMs, kClockAttempts);
+bool Link::requestClock() {
+    const bool answered = request(kCmdReadClock, 0, 0, 0, kFlushTimeoutMs, kClockAttempts);
     DateCode = replyData();
     ClockSeconds = replyBuffer[kIndexByte];
+    return answered;
 }
 
 } // namespace rt570

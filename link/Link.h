@@ -84,14 +84,16 @@ public:
 
     // Command 0: ClockSeconds and DateCode to the meter.
     void WriteClock();
+    // The reads below store what the reply buffer holds whether or not the request was
+    // answered, and return request()'s result.
     // Command 4: float to values[256 + ValueIndex].
-    void ReadCurrentFloat();
+    bool ReadCurrentFloat();
     // Command 5: float to values[ValueIndex], above 1000000 stored as 0.
-    void ReadParameter();
+    bool ReadParameter();
     // Command 8: signed integer to values[512 + ValueIndex].
-    void ReadCurrentInteger();
+    bool ReadCurrentInteger();
     // Command 1 with its 16 attempts: DateCode and ClockSeconds from the reply.
-    void requestClock();
+    bool requestClock();
 
     // The reply's data field, bytes 5..8.
     uint32_t replyData() const;

@@ -2,6 +2,7 @@
 
 #include "link/DateCode.h"
 #include "link/OperationError.h"
+#include "state/MeterTime.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
 
@@ -29,12 +30,21 @@ QString clockTimeText(uint32_t dateCode, uint8_t seconds) {
              formatZeroPadded(seconds, 2));
 }
 
-void ReadClock(RunState& session) {
+QDateTime meterClockTime(uint32_t dateCode, uint8_t seconds) {
+    const DateCodeFields f = unpackDateCode(dateCode);
+    const QTime time(f.hour, f.minute, seconds);
+    if (!time.isValid())
+        return QDateTime();
+    return meterWallTime(QDate(f.year, f.month, f.day), time);
+}
+
+bool ReadClock(RunState& session) {
     Link& link = session.link;
-    link.requestClock();
+    const bool answered = link.requestClock();
     session.display.dateLabel = clockDateText(link.DateCode);
     session.display.timeLabel = clockTimeText(link.DateCode, link.ClockSeconds);
     session.changed();
+    return answered;
 }
 
 void writePcClock(RunState& session) {

@@ -8,13 +8,16 @@ namespace rt570 {
 
 class RunState;
 
-// The clock request (16 attempts) and its display in the date and time labels.
-void ReadClock(RunState& session);
+// The clock request (16 attempts) and its display in the date and time labels. True when the
+// meter answered.
+bool ReadClock(RunState& session);
 // "Время ПК в прибор": the PC's clock to the meter.
 void writePcClock(RunState& session);
 
 // "Дата:  2014.01.05 " and "Время:  09:07:03" from a DateCode and the seconds.
 QString clockDateText(uint32_t dateCode);
 QString clockTimeText(uint32_t dateCode, uint8_t seconds);
+// The meter's wall time a DateCode and the seconds name; invalid when they name no date or time.
+QDateTime meterClockTime(uint32_t dateCode, uint8_t seconds);
 
 } // namespace rt570

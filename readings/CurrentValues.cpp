@@ -2,6 +2,7 @@
 
 #include "link/Protocol.h"
 #include "readings/Clock.h"
+#include "state/FigureSink.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
 
@@ -42,9 +43,11 @@ void readCurrentValues(RunState& session) {
         formats.ValueFormats[size_t(k - 1)] = {kFlowFormatWidth, precision[size_t(k - 1)]};
     }
 
+    // Whether every value request was answered: the figures go to the sink only then.
+    bool answered = true;
     for (int i = 0; i < kFlowCount; ++i) {
         link.ValueIndex = uint8_t(i);
-        link.ReadCurrentFloat();
+        answered = link.ReadCurrentFloat() && answered;
         session.setProgress(kFlowProgressStep * i);
     }
 
@@ -58,7 +61,7 @@ void readCurrentValues(RunState& session) {
 
     for (int i = 0; i < kIntegerCount; ++i) {
         link.ValueIndex = uint8_t(i);
-        link.ReadCurrentInteger();
+        answered = link.ReadCurrentInteger() && answered;
         session.setProgress(kIntegerProgressStep * i + kIntegerProgressStart);
     }
     session.setProgress(kProgressDone);
@@ -83,7 +86,22 @@ void readCurrentValues(RunState& session) {
         formatFixed(link.values[kMainsSlot] / kHourUnits, kHoursWidth, kHoursPrecision);
     session.changed();
 
-    ReadClock(session);
+    const bool clockAnswered = ReadClock(session);
+    if (session.figures && answered) {
+        CurrentFigures figures;
+        figures.readAt = session.clock();
+        for (int k = 1; k <= kChannels; ++k) {
+            const size_t n = size_t(k - 1);
+            figures.flows[n] = link.values[size_t(kFloatSection) + n];
+            figures.volumes[n] =
+                link.values[size_t(kIntegerSection) + n] / formats.ScaleTable[size_t(precision[n])];
+            figures.hours[n] = link.values[size_t(kMainsSlot + k)] / kHourUnits;
+        }
+        figures.mains = link.values[kMainsSlot] / kHourUnits;
+        if (clockAnswered)
+            figures.meterClock = meterClockTime(link.DateCode, link.ClockSeconds);
+        session.figures->currentValues(figures);
+    }
 
     session.setStatusText(QStringLiteral("Параметры считаны"));
 }

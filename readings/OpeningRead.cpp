@@ -2,6 +2,7 @@
 
 #include "link/OperationError.h"
 #include "link/Protocol.h"
+#include "state/FigureSink.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
 
@@ -38,6 +39,14 @@ QString serialText(double serial) {
         return QStringLiteral("0");
     // Adding 0 turns a minus zero into zero.
     return QString::number(std::nearbyint(serial) + 0.0, 'f', 0);
+}
+
+// The serial number the stem names, as a number; one that is not a whole number from 0 up
+// (a negative parameter, which no meter sends as its serial number) counts as 0.
+quint32 serialNumber(const QString& text) {
+    bool ok = false;
+    const quint32 serial = text.toUInt(&ok);
+    return ok ? serial : 0;
 }
 
 void createReportFiles(RunState& session, const QString& stem) {
@@ -83,11 +92,13 @@ void openingRead(RunState& session) {
     }
 
     if (link.LinkFailed == 0) {
-        const QString stem =
-            serialText(link.values[kSerialSlot]) + QLatin1Char('D') + display.openingStamp;
+        const QString serial = serialText(link.values[kSerialSlot]);
+        const QString stem = serial + QLatin1Char('D') + display.openingStamp;
         display.reportStem = stem;
         session.changed();
         createReportFiles(session, stem);
+        if (session.figures)
+            session.figures->reportSetOpened(serialNumber(serial), session.reportFolder() + stem);
     }
 
     session.setStatusText(QStringLiteral("Параметры записаны"));

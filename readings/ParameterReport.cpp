@@ -2,6 +2,7 @@
 
 #include "link/Frame.h"
 #include "readings/ParameterTables.h"
+#include "state/FigureSink.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
 
@@ -19,6 +20,20 @@ constexpr int kReplyViewBytes = 12;
 // Above this many integer digits the reply view writes the float in exponent notation.
 constexpr double kFixedViewLimit = 1e10;
 constexpr int kReplyViewDecimals = 4;
+
+// The printed values this report read, each under the name of its row without the blanks
+// that pad it; a slot whose request ran out of attempts, or that was not read after one did,
+// is left out.
+void reportParameters(RunState& session, const std::array<bool, kValueSectionSize>& answered) {
+    std::vector<ParameterFigure> rows;
+    for (const PrintedSlot& printed : printedSlots()) {
+        if (!answered[size_t(printed.slot)])
+            continue;
+        rows.push_back({printed.slot, session.ParameterNames[size_t(printed.nameSlot)].trimmed(),
+                        session.link.values[size_t(kParameterSection + printed.slot)]});
+    }
+    session.figures->parameters(session.clock(), rows);
+}
 
 } // namespace
 
@@ -60,15 +75,18 @@ void parameterReport(RunState& session) {
     session.display.memo << QStringLiteral("OK=%1").arg(link.ReceiveResult);
     session.changed();
 
+    std::array<bool, kValueSectionSize> answered{};
     for (int slot = 0; slot <= kLastSlot; ++slot) {
         if (slot < kFirstSkippedSlot || slot > kLastSkippedSlot) {
             link.ValueIndex = uint8_t(slot);
-            link.ReadParameter();
+            answered[size_t(slot)] = link.ReadParameter();
         }
         if (link.LinkFailed == 1)
             break;
         session.setProgress(slot * 100 / kLastSlot);
     }
+    if (session.figures)
+        reportParameters(session, answered);
 
     ReportFile& file = session.reports.file(Report::Parameters);
     for (const QString& line : parameterReportLines(link.values, session.ParameterNames))

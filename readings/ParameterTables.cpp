@@ -125,4 +125,17 @@ QStringList parameterReportLines(const ValueTable& values, const std::array<QStr
     return lines;
 }
 
+std::vector<PrintedSlot> printedSlots() {
+    std::vector<PrintedSlot> result;
+    for (const ChannelRow& row : kChannelRows)
+        for (int k = 0; k < kChannels; ++k)
+            result.push_back({row.slot + k * kChannelSlotStep, row.slot});
+    for (const GeneralRow& row : kGeneralRows)
+        result.push_back({row.slot, row.slot});
+    for (const AdditionalRow& row : kAdditionalRows)
+        for (int k = 0; k < int(row.widths.size()); ++k)
+            result.push_back({row.slot + k, row.slot});
+    return result;
+}
+
 } // namespace rt570

@@ -13,6 +13,8 @@ constexpr int kArchiveSlots = 256;
 
 using ArchiveTable = std::array<double, kArchiveSlots>;
 using ArchiveTableSet = std::array<ArchiveTable, kArchiveQuantities>;
+// Beside each table entry: whether the request that last stored it was answered.
+using ArchiveAnswerSet = std::array<std::array<bool, kArchiveSlots>, kArchiveQuantities>;
 // One value per quantity, as a record delivers it.
 using ArchiveRecord = std::array<double, kArchiveQuantities>;
 
@@ -26,6 +28,9 @@ struct ArchiveDateParts {
 // cleared.
 struct ArchiveState {
     ArchiveTableSet ArchiveTables{};
+    // False for an entry never stored and for one that holds what a request that ran out of
+    // attempts left in the reply buffer.
+    ArchiveAnswerSet answered{};
     uint8_t ArchiveQuantity = 0;
     uint8_t ArchiveKind = 0;
     uint16_t ArchiveSlot = 0;

@@ -44,7 +44,8 @@ public:
     NodeDirectory nodes;
     std::array<QString, 256> ParameterNames;
     QDateTime SelectedDate;
-    // Receives every figure the operations read, as numbers; none when null.
+    // Where the operations report the figures they read, beside the text reports; none when
+    // null. Not owned.
     FigureSink* figures = nullptr;
 
     // Tell the front end that the display changed.

@@ -3,6 +3,7 @@
 #include "session/Session.h"
 #include "state/NumberText.h"
 #include "support/FakeMeter.h"
+#include "support/RecordingFigureSink.h"
 #include "support/RecordingHost.h"
 
 #include <QDir>
@@ -151,6 +152,48 @@ TEST_F(ParameterReport, LinesWrittenBeforeAFailedOneStay) {
     EXPECT_EQ(session.display.statusText, "Считывание параметров");
 }
 #endif
+
+TEST_F(ParameterReport, FiguresOfThePrintedValuesThatWereAnswered) {
+    openParameterFile();
+    test::RecordingFigureSink sink;
+    session.figures = &sink;
+    session.clock = [] { return QDateTime(QDate(2014, 1, 5), QTime(9, 7, 41)); };
+    struct Case {
+        std::set<int> silent;
+        size_t count;
+        std::vector<int> first; // the first slots, in the order of the report's rows
+    };
+    // 40 channel values, 12 general ones and 20 additional ones; a silent slot ends the reads.
+    const std::vector<Case> cases{{{}, 72, {10, 20, 30, 40, 11}}, {{7, 8}, 7, {0, 1, 2}}};
+    for (const Case& c : cases) {
+        sink = test::RecordingFigureSink{};
+        meter.silentParameters = c.silent;
+        run();
+        ASSERT_EQ(sink.parameterCalls.size(), 1u);
+        EXPECT_EQ(sink.parameterCalls[0].readAt, QDateTime(QDate(2014, 1, 5), QTime(9, 7, 41)));
+        const std::vector<ParameterFigure>& rows = sink.parameterCalls[0].rows;
+        ASSERT_EQ(rows.size(), c.count);
+        for (size_t i = 0; i < c.first.size(); ++i)
+            EXPECT_EQ(rows[i].slot, c.first[i]);
+    }
+    // Values and row names read off the known meter's report, each name without its padding.
+    const std::map<int, std::pair<QString, double>> expected{{20, {"G макс., м3/час", 12.5}},
+                                                             {0, {"Серийный номер", 1234}},
+                                                             {9, {"Хорда", 1}},
+                                                             {51, {"Вес импульса", 10}},
+                                                             {138, {"Напряжение УФ", 12}},
+                                                             {75, {"Режим счетчика", 3.5}},
+                                                             {77, {"Индекс ток. вых.2", 2}}};
+    sink = test::RecordingFigureSink{};
+    meter.silentParameters.clear();
+    run();
+    ASSERT_EQ(sink.parameterCalls.size(), 1u);
+    std::map<int, std::pair<QString, double>> got;
+    for (const ParameterFigure& p : sink.parameterCalls[0].rows)
+        if (expected.count(p.slot))
+            got[p.slot] = {p.name, p.value};
+    EXPECT_EQ(got, expected);
+}
 
 TEST(ParameterRows, WorkedExamples) {
     std::array<QString, 256> names;

@@ -1,0 +1,24 @@
+#include "archives/DayEndIntegrators.h"
+
+#include "archives/ArchiveDate.h"
+#include "archives/ArchiveFigures.h"
+#include "archives/ArchiveRequests.h"
+#include "state/RunState.h"
+
+namespace rt570 {
+
+ArchiveRecord readDayEndIntegrators(RunState& session, int yy, int month, int day) {
+    ArchiveState& archive = session.archive;
+    archive.ArchiveKind = kKindIntegrators;
+    session.link.DateCode = archiveDateCode(yy, month, day, kDayRecordHour);
+    archive.ArchiveSlot = uint16_t(day);
+    ReadIntegratorRecord(session.link, archive);
+
+    const QDate date = archiveDay(yy, month, day);
+    if (session.figures && date.isValid())
+        session.figures->integrators(
+            integratorFigures(archive, day, channelFormats(session), date));
+    return archive.record(day);
+}
+
+} // namespace rt570
