@@ -3,6 +3,7 @@
 # speed limit. Usage: bench/run.sh [BUILD_DIR]   (default: build)
 #   BAUD=9600 bench/run.sh    lets the simulator pace its replies at that rate (default 0: none)
 #   SILENT=0 bench/run.sh     leaves out the silent request (it takes 34 s)
+#   COLLECT=0 bench/run.sh    leaves out `collect` over the modem bank (bench/collect.sh, 45 s)
 # For each step: frames sent, wall time, floor, ratio wall/floor, and where the time beyond the
 # floor went: late_s (reads that returned after their time-out), meter_s (the meter's delay in
 # answering), other_s (time outside the reads: frames, report lines, the report's flush to disk);
@@ -14,6 +15,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$here/build"}
 baud=${BAUD:-0}
 silent=${SILENT:-1}
+collect=${COLLECT:-1}
 cli="$build/rt570-cli"
 sim="$build/rt570-sim"
 
@@ -91,4 +93,9 @@ if [ "$silent" = "1" ]; then
     python3 "$here/bench/figures.py" "$work/trace.silent" "$work/time.silent" 0 set-clock |
         sed 's/^set-clock     /silent request/'
     echo "(silent request: 11 attempts, target 11 x (30 + 3000) ms = 33.330 s)"
+fi
+
+if [ "$collect" = "1" ]; then
+    echo
+    "$here/bench/collect.sh" "$build"
 fi

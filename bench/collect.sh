@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Measures `rt570-cli collect` over the simulator's modem bank, next to its floor.
+# Usage: bench/collect.sh [BUILD_DIR]   (default: build)
+#   NODES=3          meters behind the modem, one node each (numbers +7900000000N, seeds 1..N)
+#   CONNECT_MS=3000  the simulated modem's delay from the dial to "CONNECT"
+#   GUARD_MS=1000    the simulated modem's guard time around "+++"
+#   BAUD=0           the simulator paces its bytes at that rate (0: none)
+#   OPERATIONS="values hourly yesterday"
+# Per node: the meter frames sent, wall time, floor, ratio, and the same split into the
+# operations (opening read included) and the modem dialogue (AT check, dial, hang-up). The floor
+# of the operations is figures.py's; the dialogue's is the 30 ms drains before "AT" and the dial,
+# the connect delay, the tool's 1 s guard before "+++" and the modem's guard after it (see
+# collect_figures.py). Then the whole process: wall, floor, CPU, peak memory.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$here/build"}
+nodes=${NODES:-3}
+connect_ms=${CONNECT_MS:-3000}
+guard_ms=${GUARD_MS:-1000}
+baud=${BAUD:-0}
+operations=${OPERATIONS:-"values hourly yesterday"}
+cli="$build/rt570-cli"
+sim="$build/rt570-sim"
+
+if [ ! -x /usr/bin/time ]; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get install -y -qq time >/dev/null
+fi
+for tool in "$cli" "$sim"; do
+    [ -x "$tool" ] || { echo "missing $tool: build first (cmake --build $build)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+sim_pid=""
+cleanup() {
+    [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$work/arc"
+
+numbers=()
+{
+    printf '[baza]\r\nkol_uzlov=%d\r\n' "$nodes"
+    for n in $(seq "$nodes"); do
+        phone=$(printf '+7900000000%d' "$n")
+        printf 'tel_%d=ATD%s\r\nname_u%d=node%d\r\n' "$n" "$phone" "$n" "$n"
+        numbers+=(--number "$phone=$n")
+    done
+} >"$work/gsm_csd.ini"
+
+"$sim" --baud "$baud" --modem-connect-ms "$connect_ms" --modem-guard-ms "$guard_ms" \
+    "${numbers[@]}" --link "$work/com3" >/dev/null 2>&1 &
+sim_pid=$!
+for _ in $(seq 100); do
+    [ -e "$work/com3" ] && break
+    sleep 0.05
+done
+[ -e "$work/com3" ] || { echo "no terminal at $work/com3" >&2; exit 1; }
+
+printf 'rt570-cli collect %s, %d nodes, connect %d ms, modem guard %d ms, --baud %s, %s\n' \
+    "$(git -C "$here" rev-parse --short HEAD 2>/dev/null || echo '?')" "$nodes" "$connect_ms" \
+    "$guard_ms" "$baud" "$(date '+%F %T')"
+# shellcheck disable=SC2086 # the operations are words
+RT570_HOME="$work/" /usr/bin/time -v -o "$work/time" \
+    "$cli" --no-progress --trace "$work/trace" collect $operations \
+    >"$work/summary" 2>"$work/err" || {
+    echo "rt570-cli collect failed: $(cat "$work/err")" >&2
+    exit 1
+}
+python3 "$here/bench/collect_figures.py" "$work/trace" "$work/summary" "$work/time" "$baud" \
+    "$connect_ms" "$guard_ms"

@@ -1,0 +1,310 @@
+// "collect" as scripts run it: the rt570-cli executable dialling the nodes of a node list
+// through the simulator's modem on a pseudo-terminal.
+
+#include "CliProcess.h"
+#include "cli/CliRun.h"
+
+#include "archives/ArchiveReports.h"
+#include "readings/CurrentValues.h"
+#include "readings/OpeningRead.h"
+#include "session/Connection.h"
+#include "session/Session.h"
+#include "sim/MeterModel.h"
+#include "sim/MeterProtocol.h"
+#include "support/FakeSerialLine.h"
+#include "support/QStringPrinter.h"
+#include "support/RecordingHost.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <map>
+#include <memory>
+
+namespace rt570::cli::test {
+namespace {
+
+// QProcess and Qt SQL want an application object; made here unless another file of the
+// program made it first.
+class CollectApplication : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (!QCoreApplication::instance())
+            m_application = std::make_unique<QCoreApplication>(m_argc, m_argv);
+    }
+    void TearDown() override { m_application.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[10] = "tests_cli";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QCoreApplication> m_application;
+};
+const ::testing::Environment* const g_collectApplication =
+    ::testing::AddGlobalTestEnvironment(new CollectApplication);
+
+// The report files of a folder by name.
+std::map<QString, QByteArray> filesIn(const QString& folder) {
+    std::map<QString, QByteArray> files;
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
+        QFile file(folder + name);
+        if (file.open(QIODevice::ReadOnly))
+            files[name] = file.readAll();
+    }
+    return files;
+}
+
+// A report file's name without its stem: "_chas.txt".
+QString suffixOf(const QString& name) {
+    static const QRegularExpression suffix(QStringLiteral("_[a-z]+\\.txt$"));
+    return suffix.match(name).captured();
+}
+
+// A home folder with its "arc/" and a node list of four nodes, named in Windows-1251: two
+// meters, a number that is busy and one that gives no carrier.
+struct CollectHome {
+    CollectHome() {
+        QDir(dir.path()).mkdir(QStringLiteral("arc"));
+        QFile list(path() + QStringLiteral("gsm_csd.ini"));
+        if (list.open(QIODevice::WriteOnly))
+            list.write("[baza]\r\nkol_uzlov=4\r\n"
+                       "tel_1=ATD+79001111111\r\nname_u1=\xD3\xE7\xE5\xEB 1\r\n"
+                       "tel_2=ATD+79002222222\r\nname_u2=\xD3\xE7\xE5\xEB 2\r\n"
+                       "tel_3=ATD+79003333333\r\nname_u3=\xD3\xE7\xE5\xEB 3\r\n"
+                       "tel_4=ATD+79004444444\r\nname_u4=\xD3\xE7\xE5\xEB 4\r\n");
+    }
+    QString path() const { return dir.path() + QLatin1Char('/'); }
+    QString arc() const { return dir.path() + QStringLiteral("/arc/"); }
+    QTemporaryDir dir;
+};
+
+QStringList modemBank() {
+    return {QStringLiteral("--seed"),
+            QStringLiteral("570"),
+            QStringLiteral("--baud"),
+            QStringLiteral("0"),
+            QStringLiteral("--modem-connect-ms"),
+            QStringLiteral("100"),
+            QStringLiteral("--modem-guard-ms"),
+            QStringLiteral("50"),
+            QStringLiteral("--number"),
+            QStringLiteral("+79001111111=11"),
+            QStringLiteral("--number"),
+            QStringLiteral("+79002222222=22"),
+            QStringLiteral("--number"),
+            QStringLiteral("+79003333333=busy"),
+            QStringLiteral("--number"),
+            QStringLiteral("+79004444444=no-carrier")};
+}
+
+// What the window's handlers write for a meter of the seed reached directly: the report files
+// by suffix, and the requests they made.
+struct WindowRun {
+    std::map<QString, QByteArray> reports;
+    int requests = 0;
+};
+
+WindowRun windowRun(uint32_t seed, const QDate& day) {
+    QTemporaryDir home;
+    QDir(home.path()).mkdir(QStringLiteral("arc"));
+    sim::MeterModel meter{seed};
+    sim::MeterProtocol protocol{meter, 1};
+    rt570::test::FakeSerialLine line;
+    line.responder = [&](const QByteArray& sent) { return protocol.feed(sent); };
+    rt570::test::RecordingHost host;
+    WindowRun run;
+    {
+        Session session(line, host, home.path() + QLatin1Char('/'));
+        loadRunState(session);
+        resetCounters(session);
+        openConnection(session, QStringLiteral("1"), QStringLiteral("3"), 4);
+        session.runOperation([&] { openingRead(session); });
+        session.runOperation([&] { readCurrentValues(session); });
+        selectArchiveDate(session, day);
+        session.runOperation([&] { hourlyReport(session, day); });
+        selectArchiveDate(session, day);
+        session.runOperation([&] { dailyReport(session, day); });
+        closeConnection(session);
+        EXPECT_TRUE(host.errors.isEmpty());
+        run.requests = session.link.RequestCount;
+    }
+    for (const auto& [name, bytes] : filesIn(home.path() + QStringLiteral("/arc/")))
+        run.reports[suffixOf(name)] = bytes;
+    return run;
+}
+
+// The summary lines of a run, each split at its tabs.
+std::vector<QStringList> summary(const QString& out) {
+    std::vector<QStringList> lines;
+    for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        lines.push_back(line.split(QLatin1Char('\t')));
+    return lines;
+}
+
+// The figure store opened with Qt SQL under its own connection name.
+class StoreReader {
+public:
+    explicit StoreReader(const QString& path) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
+        db.setDatabaseName(path);
+        m_open = db.open();
+    }
+    ~StoreReader() { QSqlDatabase::removeDatabase(kName); }
+    StoreReader(const StoreReader&) = delete;
+    StoreReader& operator=(const StoreReader&) = delete;
+
+    bool open() const { return m_open; }
+    // Every row of a query, its columns joined with "|".
+    QStringList rows(const QString& sql) const {
+        QStringList result;
+        QSqlQuery query(QSqlDatabase::database(kName));
+        if (!query.exec(sql)) {
+            ADD_FAILURE() << sql.toStdString();
+            return result;
+        }
+        while (query.next()) {
+            QStringList columns;
+            for (int i = 0; i < query.record().count(); ++i)
+                columns << query.value(i).toString();
+            result << columns.join(QLatin1Char('|'));
+        }
+        return result;
+    }
+
+private:
+    static inline const QString kName = QStringLiteral("collect-end-to-end");
+    bool m_open = false;
+};
+
+TEST(CollectEndToEnd, FourNodesGiveTwoReportSetsSummaryLinesAndKeyedFigures) {
+    const QDate today = QDate::currentDate();
+    const QDate yesterday = today.addDays(-1);
+    CollectHome home;
+    SimProcess sim(modemBank(), home.path() + QStringLiteral("com3"));
+    ASSERT_TRUE(sim.running());
+    const QString db = home.path() + QStringLiteral("f.db");
+    const QString csv = home.path() + QStringLiteral("csv");
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("csv")));
+
+    const CliResult first =
+        runCli({QStringLiteral("collect"), QStringLiteral("values"), QStringLiteral("hourly"),
+                QStringLiteral("yesterday"), QStringLiteral("daily"), QStringLiteral("yesterday"),
+                QStringLiteral("--db"), db, QStringLiteral("--csv"), csv},
+               home.path());
+    if (QDate::currentDate() != today)
+        GTEST_SKIP() << "the run crossed midnight: \"yesterday\" changed under it";
+    EXPECT_EQ(first.exitCode, kExitLinkFailed) << first.err.toStdString();
+
+    const WindowRun meter11 = windowRun(11, yesterday);
+    const WindowRun meter22 = windowRun(22, yesterday);
+
+    // One line per node in list order; the names come from the Windows-1251 list as UTF-8.
+    const std::vector<QStringList> lines = summary(first.out);
+    ASSERT_EQ(lines.size(), 4u) << first.out.toStdString();
+    const QStringList expected[] = {
+        {QStringLiteral("Узел 1"), QStringLiteral("ATD+79001111111"), QStringLiteral("ok"),
+         QStringLiteral("20011"), QString::number(meter11.requests), QStringLiteral("0")},
+        {QStringLiteral("Узел 2"), QStringLiteral("ATD+79002222222"), QStringLiteral("ok"),
+         QStringLiteral("20022"), QString::number(meter22.requests), QStringLiteral("0")},
+        {QStringLiteral("Узел 3"), QStringLiteral("ATD+79003333333"), QStringLiteral("busy"),
+         QString(), QStringLiteral("0"), QStringLiteral("0")},
+        {QStringLiteral("Узел 4"), QStringLiteral("ATD+79004444444"), QStringLiteral("no carrier"),
+         QString(), QStringLiteral("0"), QStringLiteral("0")},
+    };
+    for (size_t i = 0; i < lines.size(); ++i) {
+        ASSERT_EQ(lines[i].size(), 7) << lines[i].join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(lines[i].mid(0, 6), expected[i]) << lines[i].join(QLatin1Char('|')).toStdString();
+    }
+
+    // Two report sets named after the serial numbers, each the window's bytes for its meter.
+    const auto reports = filesIn(home.arc());
+    ASSERT_EQ(reports.size(), 8u);
+    std::map<QString, int> compared;
+    QStringList stems;
+    for (const auto& [name, bytes] : reports) {
+        const QString suffix = suffixOf(name);
+        const bool of11 = name.startsWith(QStringLiteral("20011D"));
+        ASSERT_TRUE(of11 || name.startsWith(QStringLiteral("20022D"))) << name.toStdString();
+        const WindowRun& window = of11 ? meter11 : meter22;
+        ASSERT_EQ(window.reports.count(suffix), 1u) << name.toStdString();
+        EXPECT_TRUE(bytes == window.reports.at(suffix)) << name.toStdString();
+        ++compared[suffix];
+        const QString stem = name.left(name.size() - suffix.size());
+        if (!stems.contains(stem))
+            stems << stem;
+    }
+    EXPECT_EQ(compared, (std::map<QString, int>{{QStringLiteral("_chas.txt"), 2},
+                                                {QStringLiteral("_mes.txt"), 2},
+                                                {QStringLiteral("_par.txt"), 2},
+                                                {QStringLiteral("_sut.txt"), 2}}));
+    EXPECT_EQ(meter11.reports.at(QStringLiteral("_chas.txt")).count("\r\n"), 46);
+
+    // A spreadsheet file beside each hourly and daily report, starting with the UTF-8 mark.
+    ASSERT_EQ(stems.size(), 2);
+    for (const QString& stem : stems)
+        for (const char* suffix : {"_chas.csv", "_sut.csv"}) {
+            QFile file(csv + QLatin1Char('/') + stem + QLatin1String(suffix));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+            EXPECT_TRUE(file.read(3) == "\xEF\xBB\xBF") << file.fileName().toStdString();
+        }
+
+    // Again for the busy node and the second meter, named out of list order: their lines come
+    // in list order, and the meter's hourly rows are replaced, not added.
+    const CliResult second =
+        runCli({QStringLiteral("--db"), db, QStringLiteral("collect"), QStringLiteral("--node"),
+                QStringLiteral("Узел 3"), QStringLiteral("--node"), QStringLiteral("Узел 2"),
+                QStringLiteral("hourly"), QStringLiteral("yesterday")},
+               home.path());
+    EXPECT_EQ(second.exitCode, kExitLinkFailed) << second.err.toStdString();
+    const std::vector<QStringList> again = summary(second.out);
+    ASSERT_EQ(again.size(), 2u) << second.out.toStdString();
+    EXPECT_EQ(again[0].mid(0, 4), expected[1].mid(0, 4));
+    EXPECT_EQ(again[1].mid(0, 4), expected[2].mid(0, 4));
+
+    StoreReader store(db);
+    ASSERT_TRUE(store.open());
+    EXPECT_EQ(
+        store.rows(QStringLiteral("SELECT node, phone, result, serial FROM runs ORDER BY id")),
+        (QStringList{QStringLiteral("Узел 1|ATD+79001111111|ok|20011"),
+                     QStringLiteral("Узел 2|ATD+79002222222|ok|20022"),
+                     QStringLiteral("Узел 3|ATD+79003333333|busy|"),
+                     QStringLiteral("Узел 4|ATD+79004444444|no carrier|"),
+                     QStringLiteral("Узел 2|ATD+79002222222|ok|20022"),
+                     QStringLiteral("Узел 3|ATD+79003333333|busy|")}));
+    // Each meter's day has its 24 hours once, the second meter's from the second run (id 5).
+    const QString day = yesterday.toString(QStringLiteral("yyyy-MM-dd"));
+    EXPECT_EQ(store.rows(QStringLiteral("SELECT serial, date, COUNT(*), MIN(run), MAX(run) "
+                                        "FROM hourly GROUP BY serial, date ORDER BY serial")),
+              (QStringList{QStringLiteral("20011|%1|24|1|1").arg(day),
+                           QStringLiteral("20022|%1|24|5|5").arg(day)}));
+    EXPECT_EQ(store.rows(QStringLiteral("SELECT serial, COUNT(*) FROM daily GROUP BY serial "
+                                        "ORDER BY serial")),
+              (QStringList{QStringLiteral("20011|%1").arg(yesterday.daysInMonth()),
+                           QStringLiteral("20022|%1").arg(yesterday.daysInMonth())}));
+}
+
+// A port whose far end ignores "AT" (a meter without a modem): the run ends after the check
+// and its one escape, with the reason on stderr and no report files.
+TEST(CollectEndToEnd, ModemThatNeverAnswersOkEndsTheRunWithoutFiles) {
+    CollectHome home;
+    SimProcess sim({QStringLiteral("--seed"), QStringLiteral("570"), QStringLiteral("--baud"),
+                    QStringLiteral("0")},
+                   home.path() + QStringLiteral("com3"));
+    ASSERT_TRUE(sim.running());
+    const CliResult result =
+        runCli({QStringLiteral("--gsm"), QStringLiteral("+79001111111"), QStringLiteral("values")},
+               home.path());
+    EXPECT_EQ(result.exitCode, kExitLinkFailed);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("does not answer \"AT\" with \"OK\"")))
+        << result.err.toStdString();
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_TRUE(filesIn(home.arc()).empty());
+}
+
+} // namespace
+} // namespace rt570::cli::test
