@@ -42,7 +42,7 @@ bool PtyEndpoint::open(QString* error) {
         return false;
     }
     m_slavePath = QString::fromLocal8Bit(name);
-    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_slave < 0) {
         *error = systemError("open slave");
         close();
@@ -55,6 +55,9 @@ bool PtyEndpoint::open(QString* error) {
         ::tcsetattr(m_slave, TCSANOW, &tio);
     }
     ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    // Programs this process starts do not inherit the terminal: closing it here must hang it
+    // up for the program on the other side, as a pulled adapter does.
+    ::fcntl(m_master, F_SETFD, FD_CLOEXEC);
     return true;
 }
 

@@ -9,19 +9,28 @@
 #include "readings/ParameterReport.h"
 #include "session/Connection.h"
 #include "session/Session.h"
+#include "sim/MeterModel.h"
+#include "sim/MeterProtocol.h"
 #include "state/NumberText.h"
+#include "support/FakeSerialLine.h"
+#include "support/PtyPeer.h"
 #include "support/RecordingHost.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 
 namespace rt570::cli::test {
 namespace {
+
+using rt570::test::PtyPeer;
 
 // QProcess and the serial port want an application object of the test's thread.
 class QtApplication : public ::testing::Environment {
@@ -280,6 +289,119 @@ TEST(CliEndToEnd, TraceShowsEveryAttemptOfARetriedRequest) {
     EXPECT_EQ(sends.size(), requests - timeouts);
     // Each failed attempt but the last of a request that ran out is repeated with the same frame.
     EXPECT_EQ(repeats, errors - timeouts);
+}
+
+// A port that cannot be opened ends the run before any request, with one sentence that names the
+// device and why. A request on a port that is not open waits out its 3000 ms like a silent line,
+// so a run that tried one would take longer than that.
+TEST(CliEndToEnd, PortThatCannotBeOpenedExitsOneAtOnce) {
+    Home home;
+    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/ttyUSB9"), home.path() + "com9"));
+    PtyPeer peer(home.path() + QStringLiteral("com5"),
+                 [](int, const QByteArray&) { return PtyPeer::Script{}; });
+    ASSERT_TRUE(peer.isOpen());
+    // Another program holds the device.
+    QtSerialLine holder{QString()};
+    holder.setDeviceOverride(peer.slavePath());
+    holder.Open_Com(1, 9600, kDataBits, kParityNone, kOneStopBit);
+    ASSERT_EQ(holder.openFailure(1).kind, QtSerialLine::OpenFailure::None);
+
+    const struct {
+        QStringList arguments;
+        QString device;
+        QString why;
+    } cases[] = {
+        {{"--device", "/nonexistent/ttyUSB9", "values"}, "/nonexistent/ttyUSB9", "no such device"},
+        {{"--port", "9", "params"}, home.path() + "com9", "no such device"},
+        {{"--device", peer.slavePath(), "values"}, peer.slavePath(), "in use by another program"},
+        {{"--port", "5", "hourly", "yesterday"}, home.path() + "com5", "in use by another program"},
+    };
+    for (const auto& c : cases) {
+        const std::string what = c.arguments.join(QLatin1Char(' ')).toStdString();
+        QElapsedTimer timer;
+        timer.start();
+        const CliResult result = runCli(c.arguments, home.path(), QStringLiteral("C"), 20000);
+        EXPECT_LT(timer.elapsed(), 3000) << what;
+        EXPECT_EQ(result.exitCode, kExitLinkFailed) << what;
+        EXPECT_TRUE(result.out.isEmpty()) << what;
+        const QStringList naming =
+            result.err.split(QLatin1Char('\n')).filter(c.device, Qt::CaseSensitive);
+        ASSERT_EQ(naming.size(), 1) << what << ": " << result.err.toStdString();
+        EXPECT_TRUE(naming[0].contains(c.why)) << what << ": " << naming[0].toStdString();
+    }
+    EXPECT_TRUE(home.reports().isEmpty());
+    EXPECT_TRUE(peer.frames().empty());
+}
+
+// The adapter is pulled while the hourly report reads the end-of-day integrators, after its hour
+// rows are written. The run ends at the next attempt instead of letting the nine integrator
+// requests wait out 13 attempts of 3 s each, and the lines written so far stay in the report.
+TEST(CliEndToEnd, DeviceLostMidReportEndsTheRunAtOnceAndKeepsTheLinesWritten) {
+    const QDate day = QDate::currentDate().addDays(-3);
+    auto asksForIntegrators = [](const QByteArray& frame) {
+        return frame.size() == kFrameLength && uint8_t(frame[2]) == 12 && uint8_t(frame[4]) == 4;
+    };
+
+    // The window's hourly report of the same meter, up to the integrators' title.
+    QByteArray expected;
+    {
+        Home windowHome;
+        sim::MeterModel model{570};
+        sim::MeterProtocol protocol{model, 1};
+        rt570::test::FakeSerialLine fake;
+        fake.responder = [&](const QByteArray& sent) { return protocol.feed(sent); };
+        rt570::test::RecordingHost host;
+        Session session(fake, host, windowHome.path());
+        loadRunState(session);
+        resetCounters(session);
+        openConnection(session, QStringLiteral("1"), QStringLiteral("3"), 4);
+        session.runOperation([&] { openingRead(session); });
+        selectArchiveDate(session, day);
+        session.runOperation([&] { hourlyReport(session, day); });
+        closeConnection(session);
+        const QByteArray full = windowHome.reportsBySuffix()[QStringLiteral("_chas.txt")];
+        // "Значение" in Windows-1251 opens the integrators' title.
+        const QByteArray title("\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5");
+        ASSERT_EQ(full.count(title), 1);
+        expected = full.left(full.indexOf(title));
+        ASSERT_TRUE(expected.endsWith("\r\n"));
+    }
+
+    Home home;
+    sim::MeterModel model{570};
+    sim::MeterProtocol protocol{model, 1};
+    using Clock = std::chrono::steady_clock;
+    std::atomic<long long> pulledAtMs{-1};
+    auto nowMs = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   Clock::now().time_since_epoch())
+            .count();
+    };
+    PtyPeer peer(home.path() + QStringLiteral("com3"),
+                 [&](int, const QByteArray& frame) -> PtyPeer::Script {
+                     if (asksForIntegrators(frame)) {
+                         pulledAtMs = nowMs();
+                         return {{0, QByteArray(), true}};
+                     }
+                     return {{0, protocol.feed(frame)}};
+                 });
+    ASSERT_TRUE(peer.isOpen());
+
+    const CliResult result =
+        runCli({QStringLiteral("hourly"), isoDate(day), QStringLiteral("params")}, home.path(),
+               QStringLiteral("C"), 60000);
+    const long long endedAtMs = nowMs();
+
+    ASSERT_TRUE(peer.vanished());
+    EXPECT_LT(endedAtMs - pulledAtMs, 10000);
+    EXPECT_EQ(result.exitCode, kExitLinkFailed);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("lost"))) << result.err.toStdString();
+    // Opening read, 24 hours of nine quantities, the day's record, the first integrator.
+    EXPECT_EQ(peer.frames().size(), 6u + 24 * 9 + 9 + 1);
+    const auto reports = home.reportsBySuffix();
+    ASSERT_EQ(reports.size(), 4u);
+    EXPECT_EQ(reports.at(QStringLiteral("_chas.txt")), expected);
+    EXPECT_TRUE(reports.at(QStringLiteral("_par.txt")).isEmpty()); // "params" did not run
 }
 
 } // namespace

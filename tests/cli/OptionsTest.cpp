@@ -108,10 +108,101 @@ TEST(CliOptions, BadUsageIsRefusedWithAReason) {
     }
 }
 
-TEST(CliOptions, HelpNeedsNoOperation) {
-    const ParsedArguments p = parse({"--help"});
-    ASSERT_TRUE(p.ok());
-    EXPECT_TRUE(p.options.help);
+TEST(CliOptions, HelpAndVersionNeedNoOperation) {
+    const struct {
+        std::initializer_list<const char*> args;
+        bool help, version;
+    } cases[] = {
+        {{"--help"}, true, false},
+        {{"-h"}, true, false},
+        {{"--version"}, false, true},
+    };
+    for (const auto& c : cases) {
+        const ParsedArguments p = parse(c.args);
+        ASSERT_TRUE(p.ok()) << *c.args.begin() << ": " << p.error.toStdString();
+        EXPECT_EQ(p.options.help, c.help) << *c.args.begin();
+        EXPECT_EQ(p.options.version, c.version) << *c.args.begin();
+    }
+}
+
+// "today" and "yesterday" are the PC's local date and the day before, and must still be dates
+// the archive date code can address.
+TEST(CliOptions, DateWordsFollowTheInjectedDate) {
+    const struct {
+        QDate today;
+        const char* word;
+        QDate expected; // invalid: refused
+    } cases[] = {
+        {QDate(2014, 1, 5), "today", QDate(2014, 1, 5)},
+        {QDate(2014, 1, 5), "yesterday", QDate(2014, 1, 4)},
+        {QDate(2014, 1, 1), "yesterday", QDate(2013, 12, 31)},
+        {QDate(2012, 3, 1), "yesterday", QDate(2012, 2, 29)},
+        {QDate(2000, 1, 1), "today", QDate(2000, 1, 1)},
+        {QDate(2000, 1, 1), "yesterday", QDate()},
+        {QDate(2043, 1, 1), "yesterday", QDate(2042, 12, 31)},
+        {QDate(2043, 1, 1), "today", QDate()},
+        {QDate(2014, 1, 5), "Today", QDate()},
+        {QDate(2014, 1, 5), "tomorrow", QDate()},
+    };
+    for (const auto& c : cases) {
+        const std::string what = c.today.toString(Qt::ISODate).toStdString() + " " + c.word;
+        const ParsedArguments p =
+            parseArguments({QStringLiteral("daily"), QString::fromLatin1(c.word)}, c.today);
+        if (!c.expected.isValid()) {
+            EXPECT_FALSE(p.ok()) << what;
+            continue;
+        }
+        ASSERT_TRUE(p.ok()) << what << ": " << p.error.toStdString();
+        ASSERT_EQ(p.options.operations.size(), 1u) << what;
+        EXPECT_EQ(p.options.operations[0].date, c.expected) << what;
+    }
+}
+
+TEST(CliOptions, CollectTakesItsNodeOptionsAfterTheWord) {
+    const ParsedArguments p =
+        parse({"--port", "4", "collect", "--nodes", "/tmp/n.ini", "--node", "Котельная 2",
+               "--blind-dial", "--node", "A", "monthly", "2014-01-01", "set-clock"});
+    ASSERT_TRUE(p.ok()) << p.error.toStdString();
+    EXPECT_TRUE(p.options.collect);
+    EXPECT_FALSE(p.options.gsm());
+    EXPECT_EQ(p.options.port, 4);
+    EXPECT_EQ(p.options.nodesPath, QStringLiteral("/tmp/n.ini"));
+    EXPECT_EQ(p.options.nodeNames, QStringList({QStringLiteral("Котельная 2"), "A"}));
+    EXPECT_TRUE(p.options.blindDial);
+    ASSERT_EQ(p.options.operations.size(), 2u);
+    EXPECT_EQ(p.options.operations[0].kind, CliOperation::Monthly);
+    EXPECT_EQ(p.options.operations[1].kind, CliOperation::SetClock);
+}
+
+// Options that only make sense together: each refused combination beside an accepted one that
+// differs by one argument.
+TEST(CliOptions, CombinationsOfModemAndCollectOptions) {
+    const struct {
+        std::vector<const char*> args;
+        bool ok;
+    } cases[] = {
+        {{"collect", "values"}, true},
+        {{"collect"}, false}, // no operation
+        {{"collect", "--gsm", "+79001234567", "values"}, false},
+        {{"--gsm", "+79001234567", "values"}, true},
+        {{"--node", "A", "values"}, false},
+        {{"collect", "--node", "A", "values"}, true},
+        {{"--nodes", "n.ini", "values"}, false},
+        {{"collect", "--nodes", "n.ini", "values"}, true},
+        {{"--blind-dial", "values"}, false},
+        {{"--blind-dial", "--gsm", "+79001234567", "values"}, true},
+        {{"--blind-dial", "collect", "values"}, true},
+        {{"values", "collect"}, false}, // the word comes before the operations
+    };
+    for (const auto& c : cases) {
+        QStringList list;
+        for (const char* a : c.args)
+            list << QString::fromUtf8(a);
+        const ParsedArguments p = parseArguments(list);
+        EXPECT_EQ(p.ok(), c.ok) << list.join(QLatin1Char(' ')).toStdString() << ": "
+                                << p.error.toStdString();
+        EXPECT_EQ(p.error.isEmpty(), c.ok);
+    }
 }
 
 TEST(CliOptions, DialTextGetsTheDialCommandUnlessItIsOne) {

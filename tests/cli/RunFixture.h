@@ -2,6 +2,7 @@
 
 #include "cli/CliHost.h"
 #include "cli/CliRun.h"
+#include "cli/Collect.h"
 #include "sim/MeterModel.h"
 #include "sim/MeterProtocol.h"
 #include "support/FakeSerialLine.h"
@@ -32,7 +33,8 @@ inline QByteArray streamContents(std::FILE* stream) {
 }
 
 // A run of the command line in this process: the scripted line answered by a simulated meter
-// (seed 570, address 1), a home folder with its "arc/", virtual modem waits.
+// (seed 570, address 1), a home folder with its "arc/", virtual modem waits. Runs with
+// "collect" go through the node list as the program's do.
 class CliRunFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -54,6 +56,9 @@ protected:
         QStringList list;
         for (const char* a : args)
             list << QString::fromUtf8(a);
+        return run(list);
+    }
+    int run(const QStringList& list) {
         const ParsedArguments parsed = parseArguments(list);
         EXPECT_TRUE(parsed.ok()) << parsed.error.toStdString();
         CliHost host(err, false);
@@ -64,8 +69,10 @@ protected:
         environment.out = out;
         environment.wait = [this](int ms) { waits.push_back(ms); };
         environment.note = [this](const QString& text) { notes << text; };
-        environment.clock = fixedNow;
-        return runConnection(parsed.options, environment);
+        environment.clock = pcClock;
+        environment.modemClock = [this] { return line.virtualMs; };
+        return parsed.options.collect ? runCollect(parsed.options, environment)
+                                      : runConnection(parsed.options, environment);
     }
 
     QString arcPath() const { return home.path() + QStringLiteral("/arc"); }
@@ -88,6 +95,8 @@ protected:
     rt570::test::FakeSerialLine line;
     // Frames for which the meter stays silent.
     std::function<bool(const QByteArray& sent)> silentWhen;
+    // The PC's clock of the run; the meter's stays at fixedNow().
+    std::function<QDateTime()> pcClock = fixedNow;
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     std::vector<int> waits;

@@ -160,6 +160,43 @@ TEST_F(CliRun, ModemCallWithAnAnsweringMeter) {
     EXPECT_EQ(report("_mes.txt").count("\r\n"), 9);
 }
 
+// The PC's clock outside the years a date code carries: set-clock sends nothing and is refused
+// with the window's message, the later operations still run, and a request that ran out of
+// attempts still makes the run a failed link.
+struct RefusedClockCase {
+    QDateTime pc;
+    bool silentIntegrators;
+    int status;
+};
+
+class CliRunRefusedClock : public CliRunFixture,
+                           public ::testing::WithParamInterface<RefusedClockCase> {};
+
+TEST_P(CliRunRefusedClock, SetClockIsRefusedAndTheOtherOperationsRun) {
+    const RefusedClockCase c = GetParam();
+    pcClock = [c] { return c.pc; };
+    if (c.silentIntegrators)
+        silentWhen = [](const QByteArray& f) { return commandOf(f) == 12 && uint8_t(f[4]) == 4; };
+    EXPECT_EQ(run({"set-clock", "values", "hourly", "2014-01-04"}), c.status);
+
+    for (const QByteArray& frame : line.sentFrames())
+        EXPECT_NE(commandOf(frame), 0) << "a clock was sent";
+    const QString stderrText = errText();
+    EXPECT_TRUE(stderrText.contains(QString::number(c.pc.date().year())))
+        << stderrText.toStdString();
+    EXPECT_EQ(stderrText.contains(QStringLiteral("got no good reply")), c.silentIntegrators)
+        << stderrText.toStdString();
+    EXPECT_EQ(outText().count(QLatin1Char('\n')), 15); // "values" printed its lines
+    EXPECT_EQ(report("_chas.txt").count("\r\n"), 46);  // the hourly report in full
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PcYears, CliRunRefusedClock,
+    ::testing::Values(
+        RefusedClockCase{QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59)), false, kExitRefused},
+        RefusedClockCase{QDateTime(QDate(2043, 1, 1), QTime(0, 0, 0)), false, kExitRefused},
+        RefusedClockCase{QDateTime(QDate(2043, 1, 1), QTime(0, 0, 0)), true, kExitLinkFailed}));
+
 // The reports of a run are those the window's handlers write for the same meter and date.
 TEST_F(CliRun, ReportsAreByteIdenticalToTheWindowHandlers) {
     ASSERT_EQ(
