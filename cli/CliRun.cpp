@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "archives/ArchiveReports.h"
+#include "cli/CarrierWatch.h"
 #include "cli/CliHost.h"
 #include "cli/FigureOutputs.h"
 #include "cli/ValuesOutput.h"
@@ -21,11 +22,20 @@ namespace rt570::cli {
 
 namespace {
 
-// Thrown from the message pass inside a request when the port's device went away: the run
-// ends at once instead of waiting out every remaining request as a silent meter.
-class DeviceLost : public std::runtime_error {
+// Thrown from the message pass inside a request when the port's device went away or the call
+// dropped: the run ends at once instead of waiting out every remaining request as a silent
+// meter, or storing a modem's echo as the meter's figures.
+class ConnectionLost : public std::runtime_error {
 public:
-    DeviceLost() : std::runtime_error("device lost") {}
+    ConnectionLost(const QString& message, bool callGone)
+        : std::runtime_error("connection lost"), m_message(message), m_callGone(callGone) {}
+    const QString& message() const { return m_message; }
+    // The modem is back in command mode, not gone: the call is still hung up.
+    bool modemReachable() const { return m_callGone; }
+
+private:
+    QString m_message;
+    bool m_callGone;
 };
 
 RunResult resultOf(ModemResult modem) {
@@ -54,7 +64,7 @@ class Connection {
 public:
     Connection(const CliOptions& options, const RunEnvironment& environment, bool printValues)
         : m_options(options), m_env(environment), m_host(*environment.host),
-          m_session(*environment.line, *environment.host, environment.home),
+          m_watch(*environment.line), m_session(m_watch, *environment.host, environment.home),
           m_printValues(printValues) {
         if (m_env.clock)
             m_session.clock = m_env.clock;
@@ -76,11 +86,10 @@ public:
             try {
                 if (openingRead())
                     runOperations();
-            } catch (const DeviceLost&) {
-                m_host.message(
-                    QStringLiteral("the device %1 was lost; the run ends here").arg(deviceName()));
+            } catch (const ConnectionLost& lost) {
+                m_host.message(lost.message());
                 fail(RunResult::LinkFailed, kExitLinkFailed);
-                m_callStands = false; // nothing reaches the modem any more
+                m_callStands = m_callStands && lost.modemReachable();
             }
             if (m_callStands)
                 hangUp();
@@ -123,7 +132,13 @@ private:
         }
         m_host.setInterruption([this] {
             if (m_env.deviceLost && m_env.deviceLost(uint8_t(m_options.port)))
-                throw DeviceLost();
+                throw ConnectionLost(
+                    QStringLiteral("the device %1 was lost; the run ends here").arg(deviceName()),
+                    false);
+            if (m_watch.carrierLost())
+                throw ConnectionLost(QStringLiteral("the call was lost (NO CARRIER); the run "
+                                                    "ends here"),
+                                     true);
         });
         return true;
     }
@@ -132,7 +147,7 @@ private:
         note(QStringLiteral("dial"));
         if (m_options.blindDial)
             return blindCall(dial);
-        ModemDialogue modem(*m_env.line, m_session.link.PortNumber, m_env.modemTimings,
+        ModemDialogue modem(m_watch, m_session.link.PortNumber, m_env.modemTimings,
                             m_env.modemClock);
         m_host.showPhase(QStringLiteral("modem: AT"));
         ModemResult answer = modem.checkCommandMode();
@@ -148,6 +163,7 @@ private:
         }
         if (answer == ModemResult::Connected) {
             m_callStands = true;
+            m_watch.arm();
             return true;
         }
         if (answer == ModemResult::ModemSilent)
@@ -265,6 +281,7 @@ private:
 
     // The call is ended whatever happened before: a call left standing costs money.
     void hangUp() {
+        m_watch.disarm();
         note(QStringLiteral("hang up"));
         if (m_options.blindDial) {
             breakCall(m_session);
@@ -274,7 +291,7 @@ private:
             return;
         }
         m_host.showPhase(breakingStatus());
-        ModemDialogue modem(*m_env.line, m_session.link.PortNumber, m_env.modemTimings,
+        ModemDialogue modem(m_watch, m_session.link.PortNumber, m_env.modemTimings,
                             m_env.modemClock);
         const HangUpResult answer = modem.hangUp();
         if (!answer.hangUpOk)
@@ -308,6 +325,7 @@ private:
     const CliOptions& m_options;
     const RunEnvironment& m_env;
     CliHost& m_host;
+    CarrierWatch m_watch;
     Session m_session;
     bool m_printValues;
     bool m_callStands = false;

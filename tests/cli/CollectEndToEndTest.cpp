@@ -306,5 +306,30 @@ TEST(CollectEndToEnd, ModemThatNeverAnswersOkEndsTheRunWithoutFiles) {
     EXPECT_TRUE(filesIn(home.arc()).empty());
 }
 
+// The carrier drops two seconds into the call, in the middle of the hourly report's reads. The
+// modem is then back in command mode and echoes every request; an echo passes the reply check,
+// so the run must end at the "NO CARRIER" instead of storing the echoes' zeros as figures.
+TEST(CollectEndToEnd, CallLostMidReportEndsTheRunWithoutEchoedFigures) {
+    CollectHome home;
+    SimProcess sim({QStringLiteral("--modem"), QStringLiteral("--seed"), QStringLiteral("11"),
+                    QStringLiteral("--modem-connect-ms"), QStringLiteral("100"),
+                    QStringLiteral("--modem-drop-after"), QStringLiteral("2")},
+                   home.path() + QStringLiteral("com3"));
+    ASSERT_TRUE(sim.running());
+    const QString db = home.path() + QStringLiteral("f.db");
+    const CliResult result =
+        runCli({QStringLiteral("--gsm"), QStringLiteral("+79001111111"), QStringLiteral("--db"),
+                db, QStringLiteral("hourly"), QStringLiteral("yesterday")},
+               home.path());
+    EXPECT_EQ(result.exitCode, kExitLinkFailed);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("NO CARRIER"))) << result.err.toStdString();
+    const StoreReader store(db);
+    ASSERT_TRUE(store.open());
+    EXPECT_EQ(store.rows(QStringLiteral("SELECT result FROM runs")),
+              QStringList{QStringLiteral("link failed")});
+    EXPECT_EQ(store.rows(QStringLiteral("SELECT COUNT(*) FROM hourly")),
+              QStringList{QStringLiteral("0")});
+}
+
 } // namespace
 } // namespace rt570::cli::test
