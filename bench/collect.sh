@@ -19,17 +19,8 @@ connect_ms=${CONNECT_MS:-3000}
 guard_ms=${GUARD_MS:-1000}
 baud=${BAUD:-0}
 operations=${OPERATIONS:-"values hourly yesterday"}
-cli="$build/rt570-cli"
-sim="$build/rt570-sim"
-
-if [ ! -x /usr/bin/time ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get install -y -qq time >/dev/null
-fi
-for tool in "$cli" "$sim"; do
-    [ -x "$tool" ] || { echo "missing $tool: build first (cmake --build $build)" >&2; exit 1; }
-done
+# shellcheck source=bench/tools.sh
+. "$here/bench/tools.sh"
 
 work=$(mktemp -d)
 sim_pid=""

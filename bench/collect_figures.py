@@ -20,6 +20,8 @@ import re
 import sys
 from datetime import datetime
 
+from figures import run_figures  # the process figures of /usr/bin/time -v
+
 BITS_PER_BYTE = 10
 REPLY_BYTES = 11  # a meter reply; a flush read asks for more
 MODEM_SILENCE_BYTES = 64  # the modem dialogue's silent reads (drain, guard)
@@ -107,19 +109,6 @@ def nodes(trace_path, baud, connect_s, guard_s):
                 if not dialling:
                     node.modem_floor += byte_s
     return result
-
-
-def run_figures(time_path):
-    figures = {}
-    with open(time_path) as f:
-        for line in f:
-            key, _, value = line.strip().partition(": ")
-            figures[key] = value
-    cpu = float(figures["User time (seconds)"]) + float(figures["System time (seconds)"])
-    wall = 0.0
-    for part in figures["Elapsed (wall clock) time (h:mm:ss or m:ss)"].split(":"):
-        wall = wall * 60 + float(part)
-    return cpu, wall, int(figures["Maximum resident set size (kbytes)"])
 
 
 def main():

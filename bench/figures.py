@@ -95,13 +95,19 @@ def run_figures(time_path):
     return cpu, wall, int(figures["Maximum resident set size (kbytes)"])
 
 
-trace_path, time_path, BAUD = sys.argv[1], sys.argv[2], int(sys.argv[3])
-wanted = sys.argv[4:]
-measured = steps(trace_path)
-cpu, run_wall, peak_kb = run_figures(time_path)
-for name in wanted:
-    s = measured[name]
-    ratio = s.wall / s.floor if s.floor > 0 else float("nan")
-    print(f"{name:<14} {s.attempts:>8} {s.wall:>9.3f} {s.floor:>9.3f} {ratio:>7.4f} "
-          f"{s.flush_over:>8.3f} {s.reply_wait:>8.3f} {s.outside_reads():>8.3f} "
-          f"{cpu:>7.3f} {100.0 * cpu / run_wall:>6.2f}% {peak_kb / 1024.0:>8.1f}")
+def main():
+    global BAUD
+    trace_path, time_path, BAUD = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    wanted = sys.argv[4:]
+    measured = steps(trace_path)
+    cpu, run_wall, peak_kb = run_figures(time_path)
+    for name in wanted:
+        s = measured[name]
+        ratio = s.wall / s.floor if s.floor > 0 else float("nan")
+        print(f"{name:<14} {s.attempts:>8} {s.wall:>9.3f} {s.floor:>9.3f} {ratio:>7.4f} "
+              f"{s.flush_over:>8.3f} {s.reply_wait:>8.3f} {s.outside_reads():>8.3f} "
+              f"{cpu:>7.3f} {100.0 * cpu / run_wall:>6.2f}% {peak_kb / 1024.0:>8.1f}")
+
+
+if __name__ == "__main__":
+    main()
