@@ -15,7 +15,6 @@
 #include "support/QStringPrinter.h"
 #include "support/RecordingHost.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -29,24 +28,8 @@
 namespace rt570::cli::test {
 namespace {
 
-// QProcess and Qt SQL want an application object; made here unless another file of the
-// program made it first.
-class CollectApplication : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (!QCoreApplication::instance())
-            m_application = std::make_unique<QCoreApplication>(m_argc, m_argv);
-    }
-    void TearDown() override { m_application.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[10] = "tests_cli";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QCoreApplication> m_application;
-};
-const ::testing::Environment* const g_collectApplication =
-    ::testing::AddGlobalTestEnvironment(new CollectApplication);
+// The application object QProcess and Qt SQL want is made by EndToEndTest.cpp, in this
+// program too.
 
 // The report files of a folder by name.
 std::map<QString, QByteArray> filesIn(const QString& folder) {
@@ -318,8 +301,8 @@ TEST(CollectEndToEnd, CallLostMidReportEndsTheRunWithoutEchoedFigures) {
     ASSERT_TRUE(sim.running());
     const QString db = home.path() + QStringLiteral("f.db");
     const CliResult result =
-        runCli({QStringLiteral("--gsm"), QStringLiteral("+79001111111"), QStringLiteral("--db"),
-                db, QStringLiteral("hourly"), QStringLiteral("yesterday")},
+        runCli({QStringLiteral("--gsm"), QStringLiteral("+79001111111"), QStringLiteral("--db"), db,
+                QStringLiteral("hourly"), QStringLiteral("yesterday")},
                home.path());
     EXPECT_EQ(result.exitCode, kExitLinkFailed);
     EXPECT_TRUE(result.err.contains(QStringLiteral("NO CARRIER"))) << result.err.toStdString();
