@@ -56,6 +56,10 @@ public:
     virtual void archiveRows(ArchiveKind kind, const std::vector<ArchiveRow>& rows) = 0;
     virtual void integrators(const IntegratorFigures& figures) = 0;
     virtual void parameters(const QDateTime& readAt, const std::vector<ParameterFigure>& rows) = 0;
+    // The meter's clock (its wall time), read once per connection before its first archive
+    // read; invalid when that read failed. Archive periods that had not ended by it are not
+    // figures yet.
+    virtual void meterClock(const QDateTime& wallTime) { Q_UNUSED(wallTime); }
 };
 
 } // namespace rt570
