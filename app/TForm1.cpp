@@ -43,7 +43,7 @@ QTimer* formTimer(QObject* parent, const char* name, int intervalMs) {
 
 TForm1::TForm1(SerialLine& line, const QString& home, const TimerIntervals& intervals,
                QWidget* parent)
-    : QWidget(parent), m_session(line, *this, home) {
+    : QWidget(parent), m_callWatch(line), m_session(m_callWatch, *this, home) {
     setObjectName(QStringLiteral("Form1"));
     // System menu and minimise button only: no maximise button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -169,6 +169,7 @@ void TForm1::showError(const QString& text) {
 }
 
 void TForm1::Button13Click() {
+    m_callWatch.stop();
     resetCounters(m_session);
     m_timer1->start();
     m_ui.Button14->setEnabled(true);
@@ -197,6 +198,7 @@ void TForm1::Button14Click() {
     // running nor one asked for while another operation reads.
     m_timer2->stop();
     m_session.cancelOpeningRead();
+    m_callWatch.stop();
     try {
         closeConnection(m_session);
     } catch (const OperationError& error) {

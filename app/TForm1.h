@@ -2,6 +2,7 @@
 
 #include "app/TForm1Controls.h"
 #include "gsm/CallControl.h"
+#include "gsm/CallWatch.h"
 #include "link/Host.h"
 #include "session/Session.h"
 
@@ -78,6 +79,8 @@ private:
     void connectHandlers();
 
     TForm1Controls m_ui;
+    // Between the line and the session: a dialled call that failed is not read as replies.
+    CallWatch m_callWatch;
     Session m_session;
     QTimer* m_timer1 = nullptr;
     QTimer* m_timer2 = nullptr;

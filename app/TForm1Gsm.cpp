@@ -16,6 +16,7 @@ void TForm1::Button7Click() {
         // An empty phone field dials nothing and starts no wait.
         if (!dialNode(m_session, m_ui.Edit1->text()))
             return;
+        m_callWatch.dialled();
     } catch (const OperationError& error) {
         showError(error.message());
         return;
@@ -40,6 +41,7 @@ void TForm1::Button8Click() {
 void TForm1::Timer3Timer() {
     m_timer3->stop();
     finishCall(m_session);
+    m_callWatch.stop();
 }
 
 void TForm1::ComboBox3Change(int position) {

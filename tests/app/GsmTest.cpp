@@ -98,6 +98,39 @@ TEST_F(Gsm, FailedLinkStillEnablesHangUp) {
     EXPECT_EQ(form->session().reports.FilesOpen, 0);
 }
 
+// A modem whose call failed answers in command mode and echoes every frame; an echo passes the
+// reply check, so its words must make the opening read fail. A later "CONNECT" (a second dial
+// that came through) lets the meter be read.
+TEST_F(Gsm, ModemWordsOfAFailedCallFailTheOpeningRead) {
+    const struct {
+        const char* modemSays;
+        bool meterAnswers;
+    } rows[] = {
+        {"\r\nNO CARRIER\r\n", false}, {"\r\nBUSY\r\n", false},
+        {"\r\nNO ANSWER\r\n", false},  {"\r\nNO DIALTONE\r\n", false},
+        {"\r\nERROR\r\n", false},      {"\r\nBUSY\r\n\r\nCONNECT 9600\r\n", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.modemSays);
+        TimerIntervals quick;
+        quick.connectWaitMs = 5;
+        startWithModem(quick);
+        if (row.meterAnswers)
+            meterAnswers();
+        else
+            line.responder = [](const QByteArray& sent) { return sent; };
+        ui().Button7->click();
+        line.putOnLine(QByteArray("+79000000000\r") + row.modemSays);
+        runEventsFor(60);
+        EXPECT_EQ(form->session().link.LinkFailed, row.meterAnswers ? 0 : 1);
+        EXPECT_EQ(QDir(home.filePath("arc")).entryList(QDir::Files).size(),
+                  row.meterAnswers ? 4 : 0);
+        ui().Button14->click();
+        QDir(home.filePath("arc")).removeRecursively();
+        QDir(home.path()).mkpath(QStringLiteral("arc"));
+    }
+}
+
 TEST_F(Gsm, HangUpSendsEscapeThenAthAfterTheWait) {
     TimerIntervals quick;
     quick.hangUpWaitMs = 30;
