@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/SerialLine.h"
+#include "link/ForwardingSerialLine.h"
 
 #include <QByteArray>
 
@@ -14,9 +14,9 @@ namespace rt570 {
 // every read counts as unanswered: its bytes are taken off the line, the caller's buffer is left
 // as a silent read leaves it, and 0 is returned. A later "CONNECT" (the operator dialled again)
 // makes the reads count again. Nothing is watched until the first dial.
-class CallWatch : public SerialLine {
+class CallWatch : public ForwardingSerialLine {
 public:
-    explicit CallWatch(SerialLine& inner) : m_inner(inner) {}
+    explicit CallWatch(SerialLine& line) : ForwardingSerialLine(line) {}
 
     // A dial goes out now: watch what follows, forgetting an earlier call's failure.
     void dialled();
@@ -25,18 +25,10 @@ public:
     // The modem said that the call failed or dropped.
     bool callFailed() const { return m_failed; }
 
-    void Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) override {
-        m_inner.Open_Com(port, rate, dataBits, parity, stopBits);
-    }
-    void Close_Com(uint8_t port) override { m_inner.Close_Com(port); }
-    int Send_Binary(uint8_t port, const uint8_t* buf, int count) override {
-        return m_inner.Send_Binary(port, buf, count);
-    }
     uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
                             uint16_t* aux) override;
 
 private:
-    SerialLine& m_inner;
     bool m_watching = false;
     bool m_failed = false;
     QByteArray m_tail; // the last bytes read, so that a word split over two reads is seen

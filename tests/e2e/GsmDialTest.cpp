@@ -1,5 +1,6 @@
 #include "ModemLog.h"
 #include "gsm/CallControl.h"
+#include "link/ForwardingSerialLine.h"
 #include "link/qt/QtSerialLine.h"
 #include "session/Connection.h"
 #include "session/Session.h"
@@ -32,25 +33,14 @@ constexpr int kGuardMs = 200;
 constexpr int kClockStepMs = 1000;
 
 // Passes every call on to the Qt backend and keeps what was sent.
-class SendLog : public SerialLine {
+class SendLog : public ForwardingSerialLine {
 public:
-    explicit SendLog(SerialLine& inner) : m_inner(inner) {}
-    void Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) override {
-        m_inner.Open_Com(port, rate, dataBits, parity, stopBits);
-    }
-    void Close_Com(uint8_t port) override { m_inner.Close_Com(port); }
+    explicit SendLog(SerialLine& line) : ForwardingSerialLine(line) {}
     int Send_Binary(uint8_t port, const uint8_t* buf, int count) override {
         sent.push_back(QByteArray(reinterpret_cast<const char*>(buf), count));
-        return m_inner.Send_Binary(port, buf, count);
-    }
-    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                            uint16_t* aux) override {
-        return m_inner.Receive_Binary(port, buf, timeoutMs, count, aux);
+        return ForwardingSerialLine::Send_Binary(port, buf, count);
     }
     std::vector<QByteArray> sent;
-
-private:
-    SerialLine& m_inner;
 };
 
 // The simulated meter behind the simulated modem, on a pty linked as <home>/com3.
