@@ -5,9 +5,9 @@
 namespace rt570::cli {
 
 FigureOutputs::FigureOutputs(const QString& dbPath, const QString& csvFolder,
-                             QChar decimalSeparator) {
+                             QChar decimalSeparator, int busyTimeoutMs) {
     if (!dbPath.isEmpty())
-        m_store = std::make_unique<FigureStore>(dbPath);
+        m_store = std::make_unique<FigureStore>(dbPath, busyTimeoutMs);
     if (!csvFolder.isEmpty())
         m_csv = std::make_unique<CsvWriter>(csvFolder, decimalSeparator);
 }

@@ -16,7 +16,9 @@ struct ConnectionOutcome;
 // figure to both.
 class FigureOutputs final : public FigureSink {
 public:
-    FigureOutputs(const QString& dbPath, const QString& csvFolder, QChar decimalSeparator);
+    // `busyTimeoutMs`: how long the store waits for another program's lock on the database.
+    FigureOutputs(const QString& dbPath, const QString& csvFolder, QChar decimalSeparator,
+                  int busyTimeoutMs = FigureStore::kDefaultBusyTimeoutMs);
 
     // The sink for the session; null when the run keeps no figures.
     FigureSink* sink() { return m_store || m_csv ? this : nullptr; }
