@@ -39,8 +39,11 @@ IntegratorFigures integratorFigures(const ArchiveState& archive, int slot,
                                     const ChannelFormats& formats, const QDate& day) {
     IntegratorFigures figures;
     figures.at = meterWallTime(day, kEndOfDay);
-    for (int n = 0; n < kChannels; ++n)
+    for (int n = 0; n < kChannels; ++n) {
         figures.volumes[size_t(n)] = answeredFigure(archive, n, slot, formats[size_t(n)].scale);
+        figures.hours[size_t(n)] =
+            answeredFigure(archive, kFirstOperatingQuantity + n, slot, kHourUnits);
+    }
     return figures;
 }
 

@@ -25,7 +25,7 @@ ArchiveRow archiveRow(const ArchiveState& archive, int slot, const ChannelFormat
                       ChannelCells kind, const QDate& date, int hour = -1);
 
 // The volumes V1..V4 of an integrator record in a slot, each divided by its channel's scale,
-// at 23:59:59 of `day` on the meter's clock.
+// and its operating times B1..B4 in hours, at 23:59:59 of `day` on the meter's clock.
 IntegratorFigures integratorFigures(const ArchiveState& archive, int slot,
                                     const ChannelFormats& formats, const QDate& day);
 

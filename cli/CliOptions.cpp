@@ -143,6 +143,7 @@ QString takeOperations(QStringList words, const QDate& today, CliOptions& option
         options.collect = true;
         words.removeFirst();
     }
+    options.operationsText = words.join(QLatin1Char(' '));
     for (int i = 0; i < words.size(); ++i) {
         const QString& word = words[i];
         const OperationSpelling* spelling = nullptr;

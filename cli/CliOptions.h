@@ -33,6 +33,7 @@ struct CliOptions {
     QString nodesPath;     // the node list instead of $RT570_HOME/gsm_csd.ini
     QStringList nodeNames; // only these nodes, in the list's order
     std::vector<CliOperation> operations;
+    QString operationsText; // the operations' words as typed, one blank apart
 
     bool gsm() const { return !gsmPhone.isEmpty(); }
 };

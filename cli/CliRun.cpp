@@ -344,17 +344,19 @@ QString statisticsLine(int requests, int errors, int timeouts) {
 ConnectionOutcome runConnection(const CliOptions& options, const RunEnvironment& environment,
                                 const QString& node, const QString& dial, bool printValues) {
     FigureOutputs* outputs = environment.outputs;
+    auto now = [&environment] {
+        return environment.clock ? environment.clock() : QDateTime::currentDateTime();
+    };
     if (outputs) {
-        const QDateTime started =
-            environment.clock ? environment.clock() : QDateTime::currentDateTime();
         const QString port =
             options.device.isEmpty() ? QStringLiteral("port %1").arg(options.port) : options.device;
-        outputs->beginConnection(RunInfo{node, dial, port, started});
+        outputs->beginConnection(
+            RunInfo{node, dial, port, now(), options.operationsText, environment.version});
     }
     Connection connection(options, environment, printValues);
     ConnectionOutcome outcome = connection.run(dial);
     if (outputs) {
-        outputs->endConnection(outcome);
+        outputs->endConnection(outcome, now());
         if (!outputs->errors().isEmpty() && outcome.status != kExitUsage) {
             // The text reports are written; the figures could not all be kept.
             outcome.status = kExitFileError;
@@ -367,11 +369,16 @@ ConnectionOutcome runConnection(const CliOptions& options, const RunEnvironment&
 
 int runConnection(const CliOptions& options, const RunEnvironment& environment) {
     const QString dial = options.gsm() ? dialText(options.gsmPhone) : QString();
-    const ConnectionOutcome outcome = runConnection(options, environment, QString(), dial, true);
+    ConnectionOutcome outcome = runConnection(options, environment, QString(), dial, true);
     environment.host->finish();
-    if (environment.outputs)
-        for (const QString& error : environment.outputs->errors())
+    if (environment.outputs) {
+        environment.outputs->finishRun();
+        const QStringList errors = environment.outputs->errors();
+        for (const QString& error : errors)
             environment.host->message(error);
+        if (!errors.isEmpty() && outcome.status != kExitUsage)
+            outcome.status = kExitFileError;
+    }
     environment.host->message(statisticsLine(outcome.requests, outcome.errors, outcome.timeouts));
     return outcome.status;
 }

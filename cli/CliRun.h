@@ -53,6 +53,8 @@ struct RunEnvironment {
     ModemDialogue::Clock modemClock;
     // Where the figures read go besides the reports (--db, --csv); may be null.
     FigureOutputs* outputs = nullptr;
+    // The program's version, kept with each connection in the figure store.
+    QString version;
 };
 
 // How one connection ended.

@@ -118,9 +118,15 @@ int runCollect(const CliOptions& options, const RunEnvironment& environment) {
         status = worse(status, outcome);
     }
     host.finish();
-    if (environment.outputs)
-        for (const QString& error : environment.outputs->errors())
+    if (environment.outputs) {
+        // Figures that a lock held back are written now, or counted as lost: a file error.
+        environment.outputs->finishRun();
+        const QStringList errors = environment.outputs->errors();
+        for (const QString& error : errors)
             host.message(error);
+        if (!errors.isEmpty())
+            status = kExitFileError;
+    }
     return status;
 }
 

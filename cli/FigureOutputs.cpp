@@ -5,9 +5,9 @@
 namespace rt570::cli {
 
 FigureOutputs::FigureOutputs(const QString& dbPath, const QString& csvFolder,
-                             QChar decimalSeparator) {
+                             QChar decimalSeparator, int busyTimeoutMs) {
     if (!dbPath.isEmpty())
-        m_store = std::make_unique<FigureStore>(dbPath);
+        m_store = std::make_unique<FigureStore>(dbPath, busyTimeoutMs);
     if (!csvFolder.isEmpty())
         m_csv = std::make_unique<CsvWriter>(csvFolder, decimalSeparator);
 }
@@ -17,16 +17,23 @@ void FigureOutputs::beginConnection(const RunInfo& run) {
         m_store->beginConnection(run);
 }
 
-void FigureOutputs::endConnection(const ConnectionOutcome& outcome) {
+void FigureOutputs::endConnection(const ConnectionOutcome& outcome, const QDateTime& finished) {
     if (m_store)
         m_store->endConnection(outcome.result, outcome.serial, outcome.requests, outcome.errors,
-                               outcome.timeouts);
+                               outcome.timeouts, finished);
+}
+
+void FigureOutputs::finishRun() {
+    if (m_store)
+        m_store->finishRun();
 }
 
 QStringList FigureOutputs::errors() const {
     QStringList texts;
     if (m_store && m_store->failed())
         texts << m_store->errorText();
+    if (m_store && m_store->lostConnections() > 0)
+        texts << m_store->lostText();
     if (m_csv && m_csv->failed())
         texts << m_csv->errorText();
     return texts;

@@ -16,16 +16,23 @@ struct ConnectionOutcome;
 // figure to both.
 class FigureOutputs final : public FigureSink {
 public:
-    FigureOutputs(const QString& dbPath, const QString& csvFolder, QChar decimalSeparator);
+    // `busyTimeoutMs`: how long the store waits for another program's lock on the database.
+    FigureOutputs(const QString& dbPath, const QString& csvFolder, QChar decimalSeparator,
+                  int busyTimeoutMs = FigureStore::kDefaultBusyTimeoutMs);
 
     // The sink for the session; null when the run keeps no figures.
     FigureSink* sink() { return m_store || m_csv ? this : nullptr; }
 
-    // A connection begins and ends: the store keeps each connection as one transaction.
+    // A connection begins and ends (`finished` on the PC's clock): the store keeps each
+    // connection as one transaction.
     void beginConnection(const RunInfo& run);
-    void endConnection(const ConnectionOutcome& outcome);
+    void endConnection(const ConnectionOutcome& outcome, const QDateTime& finished);
+    // The end of the run: the store writes what a lock held back, or counts it as lost.
+    // Called once, after the last connection.
+    void finishRun();
 
-    // The first error of the store and of the CSV files, each a sentence naming the file.
+    // The first error of the store and of the CSV files, each a sentence naming the file, and
+    // the figures the store lost.
     QStringList errors() const;
 
     void reportSetOpened(quint32 serial, const QString& stem) override;

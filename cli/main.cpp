@@ -69,5 +69,6 @@ int main(int argc, char* argv[]) {
     };
     environment.deviceLost = [&port](uint8_t number) { return port.deviceLost(number); };
     environment.outputs = &outputs;
+    environment.version = QStringLiteral(RT570_VERSION);
     return options.collect ? runCollect(options, environment) : runConnection(options, environment);
 }

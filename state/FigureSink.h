@@ -21,12 +21,16 @@ struct ArchiveRow {
     std::array<std::optional<double>, 4> channels;
     std::array<std::optional<double>, 4> hours; // operating hours B1..B4, h
     std::optional<double> mains;                // hours with mains power present (Тс), h
+    // Monthly rows: the meter's reporting day, the day of the month its accounting month closes
+    // on and the label the monthly report prints for the row; 0 otherwise.
+    int reportingDay = 0;
 };
 
 // The meter's integrators at one moment of its own clock (the end of a day: 23:59:59).
 struct IntegratorFigures {
     QDateTime at;                                 // the meter's wall time, no zone
     std::array<std::optional<double>, 4> volumes; // V1..V4, m3
+    std::array<std::optional<double>, 4> hours{}; // operating hours B1..B4, h
 };
 
 struct CurrentFigures {

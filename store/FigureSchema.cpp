@@ -43,10 +43,26 @@ SchemaStep firstSchema() {
     };
 }
 
+// Version 2: when a connection finished, what it was asked for and by which version of the
+// program; the reporting day each monthly row closes on; the operating hours beside the
+// integrators' volumes.
+SchemaStep secondSchema() {
+    return {
+        QStringLiteral("ALTER TABLE runs ADD COLUMN finished TEXT"),
+        QStringLiteral("ALTER TABLE runs ADD COLUMN operations TEXT"),
+        QStringLiteral("ALTER TABLE runs ADD COLUMN version TEXT"),
+        QStringLiteral("ALTER TABLE monthly ADD COLUMN reporting_day INTEGER"),
+        QStringLiteral("ALTER TABLE integrators ADD COLUMN hours1 REAL"),
+        QStringLiteral("ALTER TABLE integrators ADD COLUMN hours2 REAL"),
+        QStringLiteral("ALTER TABLE integrators ADD COLUMN hours3 REAL"),
+        QStringLiteral("ALTER TABLE integrators ADD COLUMN hours4 REAL"),
+    };
+}
+
 } // namespace
 
 const std::vector<SchemaStep>& figureSchemaSteps() {
-    static const std::vector<SchemaStep> steps{firstSchema()};
+    static const std::vector<SchemaStep> steps{firstSchema(), secondSchema()};
     return steps;
 }
 

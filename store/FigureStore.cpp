@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
 #include <exception>
@@ -13,8 +14,6 @@ namespace rt570 {
 
 namespace {
 
-// How long a write waits for another program's lock on the file before it fails.
-constexpr int kBusyTimeoutMs = 2000;
 constexpr int kHoursPerDay = 24;
 
 const QString kDriver = QStringLiteral("QSQLITE");
@@ -48,26 +47,58 @@ QVariant meterTime(const QDateTime& at) {
 }
 
 const QString kInsertRun = QStringLiteral(
-    "INSERT INTO runs (node, phone, port, started, result, serial, requests, errors, timeouts) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    "INSERT INTO runs (node, phone, port, started, result, serial, requests, errors, timeouts, "
+    "finished, operations, version) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
 const QString kInsertCurrent = QStringLiteral(
     "INSERT INTO current_values (serial, read_at, flow1, flow2, flow3, flow4, "
     "volume1, volume2, volume3, volume4, hours1, hours2, hours3, hours4, mains, meter_clock, "
     "run) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-const QString kInsertHourly = QStringLiteral(
-    "INSERT OR REPLACE INTO hourly (serial, date, hour, flow1, flow2, flow3, flow4, "
-    "hours1, hours2, hours3, hours4, mains, run) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-const QString kInsertDaily = QStringLiteral(
-    "INSERT OR REPLACE INTO daily (serial, date, flow1, flow2, flow3, flow4, "
-    "hours1, hours2, hours3, hours4, mains, run) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-const QString kInsertMonthly = QStringLiteral(
-    "INSERT OR REPLACE INTO monthly (serial, month, volume1, volume2, volume3, volume4, "
-    "hours1, hours2, hours3, hours4, mains, run) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-const QString kInsertIntegrators = QStringLiteral(
-    "INSERT OR REPLACE INTO integrators (serial, at, volume1, volume2, volume3, volume4, run) "
-    "VALUES (?, ?, ?, ?, ?, ?, ?)");
 const QString kInsertParameter = QStringLiteral(
     "INSERT INTO parameters (serial, read_at, slot, name, value, run) VALUES (?, ?, ?, ?, ?, ?)");
+
+// A row keyed by meter and period: the values are bound in the order keys, figures, others,
+// run. Reading the period again replaces each figure that the new reading has and keeps the
+// stored one where the new reading has none (NULL); the other columns and the run are replaced.
+QString upsert(const char* table, const QStringList& keys, const QStringList& figures,
+               const QStringList& others = {}) {
+    const QStringList columns = keys + figures + others + QStringList{QStringLiteral("run")};
+    QStringList updates;
+    for (const QString& column : figures)
+        updates << QStringLiteral("%1 = COALESCE(excluded.%1, %1)").arg(column);
+    for (const QString& column : others + QStringList{QStringLiteral("run")})
+        updates << QStringLiteral("%1 = excluded.%1").arg(column);
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (?%3) ON CONFLICT (%4) DO UPDATE SET %5")
+        .arg(QLatin1String(table), columns.join(QStringLiteral(", ")),
+             QStringLiteral(", ?").repeated(columns.size() - 1), keys.join(QStringLiteral(", ")),
+             updates.join(QStringLiteral(", ")));
+}
+
+QStringList numbered(const char* name) {
+    QStringList columns;
+    for (int n = 1; n <= 4; ++n)
+        columns << QLatin1String(name) + QString::number(n);
+    return columns;
+}
+
+const QStringList kArchiveFigures = QStringList{} << numbered("hours") << QStringLiteral("mains");
+const QString kInsertHourly =
+    upsert("hourly", {QStringLiteral("serial"), QStringLiteral("date"), QStringLiteral("hour")},
+           numbered("flow") + kArchiveFigures);
+const QString kInsertDaily = upsert("daily", {QStringLiteral("serial"), QStringLiteral("date")},
+                                    numbered("flow") + kArchiveFigures);
+const QString kInsertMonthly =
+    upsert("monthly", {QStringLiteral("serial"), QStringLiteral("month")},
+           numbered("volume") + kArchiveFigures, {QStringLiteral("reporting_day")});
+const QString kInsertIntegrators =
+    upsert("integrators", {QStringLiteral("serial"), QStringLiteral("at")},
+           numbered("volume") + numbered("hours"));
+
+// Another connection holds the lock the statement needs (SQLITE_BUSY, SQLITE_LOCKED): the same
+// write may succeed later.
+bool isLocked(const QSqlError& error) {
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    return code == 5 || code == 6;
+}
 
 const char* kindName(ArchiveKind kind) {
     switch (kind) {
@@ -107,16 +138,16 @@ QString runResultText(RunResult result) {
     return QStringLiteral("unknown");
 }
 
-FigureStore::FigureStore(const QString& path)
+FigureStore::FigureStore(const QString& path, int busyTimeoutMs)
     : m_path(path), m_connectionName(uniqueConnectionName()) {
-    open();
+    open(busyTimeoutMs);
 }
 
 FigureStore::~FigureStore() {
     close();
 }
 
-void FigureStore::open() {
+void FigureStore::open(int busyTimeoutMs) {
     if (m_path.isEmpty()) {
         fail(QStringLiteral("no file name given"));
         return;
@@ -127,15 +158,29 @@ void FigureStore::open() {
         return;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, m_connectionName);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
     db.setDatabaseName(m_path);
     if (!db.open()) {
         fail(QStringLiteral("cannot open it: ") + sqlErrorText(db.lastError()));
         return;
     }
     const QString error = upgradeSchema(db, figureSchemaSteps());
-    if (!error.isEmpty())
+    if (!error.isEmpty()) {
         fail(QStringLiteral("cannot prepare its tables: ") + error);
+        return;
+    }
+    // Write-ahead logging, so that readers never block the writer. The mode stays with the
+    // file, so it is set once; a file system that cannot keep the log leaves the file in the
+    // mode it has.
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode")) || !query.next()) {
+        fail(QStringLiteral("cannot read its journal mode: ") + sqlErrorText(query.lastError()));
+        return;
+    }
+    if (query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0 &&
+        !query.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
+        fail(QStringLiteral("cannot switch it to a write-ahead log: ") +
+             sqlErrorText(query.lastError()));
 }
 
 void FigureStore::close() {
@@ -152,8 +197,35 @@ void FigureStore::fail(const QString& reason) {
     if (m_error.isEmpty())
         m_error =
             QStringLiteral("figure database %1: %2").arg(QDir::toNativeSeparators(m_path), reason);
+    // The connections still held are lost with the store.
+    for (const EndedConnection& connection : m_backlog)
+        if (!connection.node.isEmpty())
+            m_lostNodes << connection.node;
+    m_lost += int(m_backlog.size());
+    if (m_inConnection) {
+        ++m_lost;
+        if (!m_run.node.isEmpty())
+            m_lostNodes << m_run.node;
+    }
+    if (!m_backlog.empty() || m_inConnection)
+        m_lostReason = reason;
+    m_backlog.clear();
     m_pending.clear();
     m_inConnection = false;
+}
+
+QString FigureStore::lostText() const {
+    if (m_lost == 0)
+        return QString();
+    QString text = QStringLiteral("figure database %1: the figures of %2 connection(s) could not "
+                                  "be written and are lost")
+                       .arg(QDir::toNativeSeparators(m_path))
+                       .arg(m_lost);
+    if (!m_lostNodes.isEmpty())
+        text += QStringLiteral(" (nodes %1)").arg(m_lostNodes.join(QStringLiteral(", ")));
+    if (!m_lostReason.isEmpty())
+        text += QStringLiteral(": ") + m_lostReason;
+    return text;
 }
 
 bool FigureStore::accepting(const char* what) {
@@ -233,6 +305,8 @@ void FigureStore::archiveRows(ArchiveKind kind, const std::vector<ArchiveRow>& r
         for (const auto& v : row.hours)
             values << figure(v);
         values << figure(row.mains);
+        if (kind == ArchiveKind::Monthly)
+            values << row.reportingDay;
         add(*statement, std::move(values));
     }
 }
@@ -247,6 +321,8 @@ void FigureStore::integrators(const IntegratorFigures& f) {
     QVariantList values{m_serial, meterTime(f.at)};
     for (const auto& v : f.volumes)
         values << figure(v);
+    for (const auto& v : f.hours)
+        values << figure(v);
     add(kInsertIntegrators, std::move(values));
 }
 
@@ -259,40 +335,59 @@ void FigureStore::parameters(const QDateTime& readAt, const std::vector<Paramete
 }
 
 void FigureStore::endConnection(RunResult result, std::optional<quint32> serial, int requests,
-                                int errors, int timeouts) {
+                                int errors, int timeouts, const QDateTime& finished) {
     if (!accepting("the end of a connection"))
         return;
-    const QVariantList runValues{text(m_run.node),
-                                 text(m_run.phone),
-                                 text(m_run.port),
-                                 pcTime(m_run.started),
-                                 runResultText(result),
-                                 serial ? QVariant(qlonglong(*serial)) : QVariant(),
-                                 requests,
-                                 errors,
-                                 timeouts};
-    if (writeConnection(runValues)) {
-        m_pending.clear();
-        m_inConnection = false;
+    try {
+        m_backlog.push_back(EndedConnection{
+            m_run.node,
+            {text(m_run.node), text(m_run.phone), text(m_run.port), pcTime(m_run.started),
+             runResultText(result), serial ? QVariant(qlonglong(*serial)) : QVariant(), requests,
+             errors, timeouts, pcTime(finished), text(m_run.operations), text(m_run.version)},
+            std::move(m_pending)});
+    } catch (const std::exception& e) {
+        fail(QStringLiteral("cannot keep the figures: %1").arg(QLatin1String(e.what())));
+        return;
+    }
+    m_pending.clear();
+    m_inConnection = false;
+    writeBacklog();
+}
+
+void FigureStore::finishRun() {
+    if (failed())
+        return;
+    writeBacklog();
+    for (const EndedConnection& connection : m_backlog)
+        if (!connection.node.isEmpty())
+            m_lostNodes << connection.node;
+    m_lost += int(m_backlog.size());
+    m_backlog.clear();
+}
+
+void FigureStore::writeBacklog() {
+    // Oldest first: a later reading of the same period replaces an earlier one.
+    while (!m_backlog.empty()) {
+        if (writeConnection(m_backlog.front()) != Write::Done)
+            return;
+        m_backlog.erase(m_backlog.begin());
     }
 }
 
-bool FigureStore::writeConnection(const QVariantList& runValues) {
+FigureStore::Write FigureStore::writeConnection(const EndedConnection& connection) {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     QSqlQuery query(db);
+    QSqlError error;
     // The write lock is asked for at once, so a file locked by another program fails here,
     // after the busy time-out, and not halfway through the rows.
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        fail(QStringLiteral("cannot write the figures of the connection: ") +
-             sqlErrorText(query.lastError()));
-        return false;
-    }
-    QString error;
+    bool ok = query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!ok)
+        error = query.lastError();
     const QString* prepared = nullptr;
     auto run = [&](const QString& statement, const QVariantList& values) {
         if (prepared != &statement) {
             if (!query.prepare(statement)) {
-                error = sqlErrorText(query.lastError());
+                error = query.lastError();
                 return false;
             }
             prepared = &statement;
@@ -300,27 +395,35 @@ bool FigureStore::writeConnection(const QVariantList& runValues) {
         for (int i = 0; i < values.size(); ++i)
             query.bindValue(i, values[i]);
         if (!query.exec()) {
-            error = sqlErrorText(query.lastError());
+            error = query.lastError();
             return false;
         }
         return true;
     };
-    bool ok = run(kInsertRun, runValues);
-    const QVariant runId = query.lastInsertId();
-    for (size_t i = 0; ok && i < m_pending.size(); ++i) {
-        QVariantList values = m_pending[i].values;
+    const bool begun = ok;
+    if (ok)
+        ok = run(kInsertRun, connection.runValues);
+    const QVariant runId = ok ? query.lastInsertId() : QVariant();
+    for (size_t i = 0; ok && i < connection.rows.size(); ++i) {
+        QVariantList values = connection.rows[i].values;
         values << runId;
-        ok = run(*m_pending[i].statement, values);
+        ok = run(*connection.rows[i].statement, values);
     }
     if (ok && !query.exec(QStringLiteral("COMMIT"))) {
-        error = sqlErrorText(query.lastError());
+        error = query.lastError();
         ok = false;
     }
     if (ok)
-        return true;
-    query.exec(QStringLiteral("ROLLBACK"));
-    fail(QStringLiteral("cannot write the figures of the connection: ") + error);
-    return false;
+        return Write::Done;
+    if (begun)
+        query.exec(QStringLiteral("ROLLBACK"));
+    const QString reason = sqlErrorText(error);
+    if (isLocked(error)) {
+        m_lostReason = reason;
+        return Write::Locked;
+    }
+    fail(QStringLiteral("cannot write the figures of the connection: ") + reason);
+    return Write::Failed;
 }
 
 } // namespace rt570

@@ -3,6 +3,7 @@
 #include "state/FigureSink.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <optional>
 #include <vector>
@@ -10,12 +11,15 @@
 namespace rt570 {
 
 // What a connection was: the node's name (empty for a plain run), the phone dialled (empty on
-// a cable), the port or device text, and when it started on the PC's clock.
+// a cable), the port or device text, when it started on the PC's clock, the operations asked
+// for as typed ("hourly yesterday daily yesterday") and the program's version.
 struct RunInfo {
     QString node;
     QString phone;
     QString port;
     QDateTime started;
+    QString operations;
+    QString version;
 };
 
 // How a connection ended, stored as its text: "ok", "busy", "no carrier", "no answer",
@@ -40,17 +44,26 @@ QString runResultText(RunResult result);
 // endConnection writes them with the connection's row in `runs` and commits, so a connection
 // that never ends (the program killed, the store destroyed) leaves the database as it was.
 // The figures wait in memory until then, so the database is locked only for the moment of
-// the write and several collectors can share one file.
+// the write and several collectors can share one file. The file is kept in write-ahead-log
+// mode, so a program reading it never blocks the write.
 //
-// The store never throws. The first failure (no SQLite driver, a file that cannot be opened,
-// is not a database, holds a newer schema, is locked by another program for longer than the
-// busy time-out, or cannot be written) is kept as errorText(), naming the file and the
-// reason; from then on the store does nothing.
+// A write that finds the file locked by another writer waits up to the busy time-out; when
+// the lock outlasts it, the connection's figures stay in memory, a backlog of whole
+// connections, and are written before the next connection's (in order, each still one
+// transaction) and once more by finishRun(). What finishRun() cannot write is lost and
+// counted in lostConnections().
+//
+// The store never throws. Any other failure (no SQLite driver, a file that cannot be opened,
+// is not a database, holds a newer schema, is locked past the busy time-out while it is
+// opened, or a row that cannot be written) is kept as errorText(), naming the file and the
+// reason; from then on the store does nothing, and the figures it still held are lost.
 class FigureStore final : public FigureSink {
 public:
+    static constexpr int kDefaultBusyTimeoutMs = 60000;
+
     // Opens or creates the database file (its folder must exist) and brings its schema to the
-    // current version.
-    explicit FigureStore(const QString& path);
+    // current version. `busyTimeoutMs`: how long a statement waits for another program's lock.
+    explicit FigureStore(const QString& path, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     ~FigureStore() override;
     FigureStore(const FigureStore&) = delete;
     FigureStore& operator=(const FigureStore&) = delete;
@@ -60,10 +73,20 @@ public:
 
     // Starts a connection; the figures of an earlier one that did not end are dropped.
     void beginConnection(const RunInfo& run);
-    // Writes the connection's figures and its row in `runs` (serial NULL when none), and
-    // commits.
+    // Writes the connection's figures and its row in `runs` (serial NULL when none; finished
+    // on the PC's clock), after any connection still waiting for a lock, and commits.
     void endConnection(RunResult result, std::optional<quint32> serial, int requests, int errors,
-                       int timeouts);
+                       int timeouts, const QDateTime& finished = QDateTime());
+
+    // The end of the run: the backlog is tried once more; what still cannot be written is
+    // dropped and counted as lost.
+    void finishRun();
+    // Connections whose figures were read but will not reach the database: left in the backlog
+    // at finishRun(), or held when the store failed.
+    int lostConnections() const { return m_lost; }
+    // Empty when nothing was lost; else a sentence naming the file, how many connections'
+    // figures were lost, their nodes and the last reason.
+    QString lostText() const;
 
     void reportSetOpened(quint32 serial, const QString& stem) override;
     void currentValues(const CurrentFigures& figures) override;
@@ -77,12 +100,20 @@ private:
         const QString* statement;
         QVariantList values;
     };
+    // A connection that ended: its row in `runs` and its figures.
+    struct EndedConnection {
+        QString node;
+        QVariantList runValues;
+        std::vector<PendingRow> rows;
+    };
+    enum class Write { Done, Locked, Failed };
 
-    void open();
+    void open(int busyTimeoutMs);
     void fail(const QString& reason);
     bool accepting(const char* what);
     void add(const QString& statement, QVariantList values);
-    bool writeConnection(const QVariantList& runValues);
+    void writeBacklog();
+    Write writeConnection(const EndedConnection& connection);
     void close();
 
     const QString m_path;
@@ -92,6 +123,10 @@ private:
     RunInfo m_run;
     QVariant m_serial; // from the opening read; NULL until then
     std::vector<PendingRow> m_pending;
+    std::vector<EndedConnection> m_backlog; // oldest first
+    int m_lost = 0;
+    QStringList m_lostNodes;
+    QString m_lostReason;
 };
 
 } // namespace rt570

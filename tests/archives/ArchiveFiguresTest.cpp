@@ -37,10 +37,12 @@ struct RowCase {
     Numbers channels;
     Numbers hours;
     double mains;
+    int reportingDay = 0; // the monthly row's label
 };
 struct IntegratorCase {
     QString at;
     Numbers volumes;
+    std::optional<Numbers> hours; // B1..B4 where the report prints them
 };
 struct ReportCase {
     const char* name;
@@ -74,7 +76,9 @@ TEST_F(ArchiveFigures, RowsAndIntegratorsAsTheReportsPrintThem) {
            {18.375, 28.375, 38.375, 48.375},
            {18.95, 17.95, 16.95, 15.95},
            19.95}},
-         {{"2014-01-05 23:59:59", {1005.014, 20050.14, 300501.4, 4005014}}}},
+         {{"2014-01-05 23:59:59",
+           {1005.014, 20050.14, 300501.4, 4005014},
+           Numbers{18.95, 17.95, 16.95, 15.95}}}},
         {"daily 2012-02",
          [](RunState& s) { dailyReport(s, QDate(2012, 2, 10)); },
          1,
@@ -88,8 +92,12 @@ TEST_F(ArchiveFigures, RowsAndIntegratorsAsTheReportsPrintThem) {
            {18.71, 17.71, 16.71, 15.71},
            19.71}},
          // The end of the month, then the start: end values less the increase lines.
-         {{"2012-02-29 23:59:59", {1029.024, 20290.24, 302902.4, 4029024}},
-          {"2012-01-31 23:59:59", {1031.014, 20310.14, 303101.4, 4031014}}}},
+         {{"2012-02-29 23:59:59",
+           {1029.024, 20290.24, 302902.4, 4029024},
+           Numbers{18.71, 17.71, 16.71, 15.71}},
+          {"2012-01-31 23:59:59",
+           {1031.014, 20310.14, 303101.4, 4031014},
+           Numbers{18.69, 17.69, 16.69, 15.69}}}},
         // In the running month on the 1st the end record is that of day 0, no calendar day.
         {"daily 2014-01 on the 1st",
          [](RunState& s) { dailyReport(s, QDate(2014, 1, 1)); },
@@ -103,7 +111,7 @@ TEST_F(ArchiveFigures, RowsAndIntegratorsAsTheReportsPrintThem) {
            {14.375, 24.375, 34.375, 44.375},
            {18.99, 17.99, 16.99, 15.99},
            19.99}},
-         {{"2013-12-31 23:59:59", {1031.124, 20311.24, 303112.4, 4031124}}}},
+         {{"2013-12-31 23:59:59", {1031.124, 20311.24, 303112.4, 4031124}, std::nullopt}}},
         {"monthly 2009-03",
          [](RunState& s) { monthlyReport(s, QDate(2009, 3, 15)); },
          1,
@@ -115,7 +123,8 @@ TEST_F(ArchiveFigures, RowsAndIntegratorsAsTheReportsPrintThem) {
            -1,
            {1025.032, 20250.32, 302503.2, 4025032},
            {18.75, 17.75, 16.75, 15.75},
-           19.75}},
+           19.75,
+           25}},
          {}}};
     for (const ReportCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,12 +143,15 @@ TEST_F(ArchiveFigures, RowsAndIntegratorsAsTheReportsPrintThem) {
             expectFigures(row.hours, r.hours, "hours");
             ASSERT_TRUE(row.mains.has_value());
             EXPECT_DOUBLE_EQ(*row.mains, r.mains);
+            EXPECT_EQ(row.reportingDay, r.reportingDay);
         }
         ASSERT_EQ(sink.integratorCalls.size(), c.integrators.size());
         for (size_t i = 0; i < c.integrators.size(); ++i) {
             const IntegratorFigures& got = sink.integratorCalls[i];
             EXPECT_EQ(got.at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), c.integrators[i].at);
             expectFigures(got.volumes, c.integrators[i].volumes, "volume");
+            if (c.integrators[i].hours)
+                expectFigures(got.hours, *c.integrators[i].hours, "integrator hours");
         }
     }
 }
@@ -163,8 +175,10 @@ TEST_F(ArchiveFigures, ASilentQuantityIsMissingInExactlyItsFigures) {
             }
         }
         ASSERT_EQ(sink.integratorCalls.size(), 1u);
-        for (int n = 0; n < 4; ++n)
+        for (int n = 0; n < 4; ++n) {
             EXPECT_EQ(sink.integratorCalls[0].volumes[size_t(n)].has_value(), n != silent);
+            EXPECT_EQ(sink.integratorCalls[0].hours[size_t(n)].has_value(), 5 + n != silent);
+        }
     }
 }
 

@@ -259,6 +259,15 @@ TEST(CollectEndToEnd, FourNodesGiveTwoReportSetsSummaryLinesAndKeyedFigures) {
                      QStringLiteral("Узел 4|ATD+79004444444|no carrier|"),
                      QStringLiteral("Узел 2|ATD+79002222222|ok|20022"),
                      QStringLiteral("Узел 3|ATD+79003333333|busy|")}));
+    // Each connection names the operations as typed and the version the program reports.
+    const QString version =
+        runCli({QStringLiteral("--version")}, home.path()).out.trimmed().section(' ', 1);
+    EXPECT_FALSE(version.isEmpty());
+    EXPECT_EQ(
+        store.rows(QStringLiteral("SELECT operations, version, COUNT(*) FROM runs "
+                                  "GROUP BY operations, version ORDER BY MIN(id)")),
+        (QStringList{QStringLiteral("values hourly yesterday daily yesterday|%1|4").arg(version),
+                     QStringLiteral("hourly yesterday|%1|2").arg(version)}));
     // Each meter's day has its 24 hours once, the second meter's from the second run (id 5).
     const QString day = yesterday.toString(QStringLiteral("yyyy-MM-dd"));
     EXPECT_EQ(store.rows(QStringLiteral("SELECT serial, date, COUNT(*), MIN(run), MAX(run) "

@@ -4,6 +4,7 @@
 #include "RunFixture.h"
 
 #include "sim/MeterParameters.h"
+#include "store/DatabaseProbe.h"
 #include "support/QStringPrinter.h"
 
 #include <QFile>
@@ -43,6 +44,17 @@ protected:
                 return QByteArray("\r\nOK\r\n");
             return meterAnswer(sent);
         };
+    }
+};
+
+// The same, with the node list of three nodes written.
+class CliCollectStore : public CliCollect {
+protected:
+    void SetUp() override {
+        CliCollect::SetUp();
+        QFile file(home.path() + QStringLiteral("/gsm_csd.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(kThreeNodes);
     }
 };
 
@@ -112,6 +124,73 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  "%/other.ini"},
         NodeCase{kNoNodes, {"collect", "set-clock"}, kExitUsage, {}, "%/gsm_csd.ini"}));
+
+// The figure store's write lock is held by another program from before the run; it lets go when
+// `releaseAt` is dialled, or never. Figures held back wait for a later write; what is still held
+// back at the end is lost, said on stderr, with exit status 3.
+TEST_F(CliCollectStore, FiguresALockHeldBackLandLaterOrAreLost) {
+    struct Case {
+        std::vector<const char*> args;
+        const char* releaseAt; // null: the lock is held to the end; "": never taken
+        int status;
+        QStringList runs; // node, operations, version, finished after started
+        const char* errPart;
+    };
+    const Case cases[] = {
+        {{"collect", "values"},
+         "ATD222",
+         kExitOk,
+         {"A|values|9.8.7|1", "Котельная|values|9.8.7|1", "C|values|9.8.7|1"},
+         ""},
+        {{"collect", "values"},
+         nullptr,
+         kExitFileError,
+         {},
+         "the figures of 3 connection(s) could not be written and are lost (nodes A, Котельная, "
+         "C): database is locked"},
+        {{"values", "set-clock"}, nullptr, kExitFileError, {}, "the figures of 1 connection(s)"},
+        {{"values", "set-clock"}, "", kExitOk, {"|values set-clock|9.8.7|1"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        SCOPED_TRACE(c.releaseAt ? c.releaseAt : "held");
+        // Each case's messages on their own.
+        std::fclose(err);
+        err = std::tmpfile();
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("figures.db"));
+        FigureOutputs figures(db, QString(), QLatin1Char('.'), 50);
+        outputs = &figures;
+        int calls = 0;
+        pcClock = [&calls] { return fixedNow().addSecs(calls++); };
+        auto other = std::make_unique<rt570::test::DatabaseProbe>(db);
+        if (!c.releaseAt || *c.releaseAt != '\0')
+            other->exec(QStringLiteral("BEGIN IMMEDIATE"));
+        auto answer = line.responder;
+        line.responder = [&](const QByteArray& sent) {
+            if (c.releaseAt && *c.releaseAt != '\0' && other && sent.startsWith(c.releaseAt))
+                other.reset(); // ends its transaction
+            return answer(sent);
+        };
+        QStringList args;
+        for (const char* a : c.args)
+            args << QString::fromUtf8(a);
+        EXPECT_EQ(run(args), c.status) << errText().toStdString();
+        line.responder = answer;
+        other.reset();
+        EXPECT_EQ(
+            rt570::test::DatabaseProbe(db).rows(QStringLiteral(
+                "SELECT node, operations, version, finished > started FROM runs ORDER BY id")),
+            c.runs);
+        if (*c.errPart == '\0')
+            EXPECT_FALSE(errText().contains(QLatin1String("figure database")))
+                << errText().toStdString();
+        else
+            EXPECT_TRUE(errText().contains(QString::fromUtf8(c.errPart)))
+                << errText().toStdString();
+        outputs = nullptr;
+    }
+}
 
 } // namespace
 } // namespace rt570::cli::test

@@ -3,6 +3,7 @@
 #include "cli/CliHost.h"
 #include "cli/CliRun.h"
 #include "cli/Collect.h"
+#include "cli/FigureOutputs.h"
 #include "sim/MeterModel.h"
 #include "sim/MeterProtocol.h"
 #include "support/FakeSerialLine.h"
@@ -71,6 +72,8 @@ protected:
         environment.note = [this](const QString& text) { notes << text; };
         environment.clock = pcClock;
         environment.modemClock = [this] { return line.virtualMs; };
+        environment.outputs = outputs;
+        environment.version = QStringLiteral("9.8.7");
         return parsed.options.collect ? runCollect(parsed.options, environment)
                                       : runConnection(parsed.options, environment);
     }
@@ -97,6 +100,8 @@ protected:
     std::function<bool(const QByteArray& sent)> silentWhen;
     // The PC's clock of the run; the meter's stays at fixedNow().
     std::function<QDateTime()> pcClock = fixedNow;
+    // Where the figures go besides the reports; null: nowhere.
+    FigureOutputs* outputs = nullptr;
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     std::vector<int> waits;
