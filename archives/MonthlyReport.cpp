@@ -39,10 +39,12 @@ void monthlyReport(RunState& session, const QDate& picked) {
 
     const ChannelFormats formats = channelFormats(session);
     // The row is the integrators' increase over the month the title names, the accounting
-    // month that closes on the reporting day; its figures are dated that month's first day.
-    reportArchiveRows(session, ArchiveKind::Monthly,
-                      {archiveRow(archive, kMonthSlot, formats, ChannelCells::Volume,
-                                  archiveDay(date.year, date.month, 1))});
+    // month that closes on the reporting day; its figures are dated that month's first day and
+    // carry the reporting day the report prints as the row's label.
+    ArchiveRow row = archiveRow(archive, kMonthSlot, formats, ChannelCells::Volume,
+                                archiveDay(date.year, date.month, 1));
+    row.reportingDay = day;
+    reportArchiveRows(session, ArchiveKind::Monthly, {row});
 
     ReportFile& file = session.reports.file(Report::Monthly);
     for (const QString& line : headerBlock(kTitle + titleMonth(date.year, date.month),

@@ -21,6 +21,9 @@ struct ArchiveRow {
     std::array<std::optional<double>, 4> channels;
     std::array<std::optional<double>, 4> hours; // operating hours B1..B4, h
     std::optional<double> mains;                // hours with mains power present (Тс), h
+    // Monthly rows: the meter's reporting day, the day of the month its accounting month closes
+    // on and the label the monthly report prints for the row; 0 otherwise.
+    int reportingDay = 0;
 };
 
 // The meter's integrators at one moment of its own clock (the end of a day: 23:59:59).
