@@ -1,6 +1,7 @@
 #include "archives/ArchiveFigures.h"
 
 #include "archives/ArchiveDate.h"
+#include "state/FloatFigure.h"
 #include "state/MeterTime.h"
 #include "state/RunState.h"
 
@@ -27,7 +28,12 @@ ArchiveRow archiveRow(const ArchiveState& archive, int slot, const ChannelFormat
     row.hour = hour;
     for (int n = 0; n < kChannels; ++n) {
         const double divisor = kind == ChannelCells::Volume ? formats[size_t(n)].scale : 1.0;
-        row.channels[size_t(n)] = answeredFigure(archive, n, slot, divisor);
+        std::optional<double> channel = answeredFigure(archive, n, slot, divisor);
+        // Mean flows come as floats (ReadFlowRecord); the table keeps them widened, as the
+        // report's cells round them. Volumes are counts and stay as divided.
+        if (kind == ChannelCells::Flow && channel)
+            channel = floatFigure(float(*channel));
+        row.channels[size_t(n)] = channel;
         row.hours[size_t(n)] =
             answeredFigure(archive, kFirstOperatingQuantity + n, slot, kHourUnits);
     }

@@ -13,11 +13,19 @@ FigureOutputs::FigureOutputs(const QString& dbPath, const QString& csvFolder,
 }
 
 void FigureOutputs::beginConnection(const RunInfo& run) {
+    m_node = run.node;
+    m_filter.beginConnection();
     if (m_store)
         m_store->beginConnection(run);
+    if (m_csv)
+        m_csv->beginConnection(run.node);
 }
 
 void FigureOutputs::endConnection(const ConnectionOutcome& outcome, const QDateTime& finished) {
+    if (m_filter.clockMissing() && m_noteHandler)
+        m_noteHandler((m_node.isEmpty() ? QString() : m_node + QStringLiteral(": ")) +
+                      QStringLiteral("the meter's clock could not be read; the archive figures "
+                                     "were not kept (the reports have them)"));
     if (m_store)
         m_store->endConnection(outcome.result, outcome.serial, outcome.requests, outcome.errors,
                                outcome.timeouts, finished);
@@ -39,23 +47,48 @@ QStringList FigureOutputs::errors() const {
     return texts;
 }
 
+void FigureOutputs::meterClock(const QDateTime& wallTime) {
+    m_filter.meterClock(wallTime);
+}
+
 void FigureOutputs::reportSetOpened(quint32 serial, const QString& stem) {
-    each([&](FigureSink& sink) { sink.reportSetOpened(serial, stem); });
+    m_filter.reportSetOpened(serial, stem);
 }
 
 void FigureOutputs::currentValues(const CurrentFigures& figures) {
-    each([&](FigureSink& sink) { sink.currentValues(figures); });
+    m_filter.currentValues(figures);
 }
 
 void FigureOutputs::archiveRows(ArchiveKind kind, const std::vector<ArchiveRow>& rows) {
-    each([&](FigureSink& sink) { sink.archiveRows(kind, rows); });
+    m_filter.archiveRows(kind, rows);
 }
 
 void FigureOutputs::integrators(const IntegratorFigures& figures) {
-    each([&](FigureSink& sink) { sink.integrators(figures); });
+    m_filter.integrators(figures);
 }
 
 void FigureOutputs::parameters(const QDateTime& readAt, const std::vector<ParameterFigure>& rows) {
+    m_filter.parameters(readAt, rows);
+}
+
+void FigureOutputs::Both::reportSetOpened(quint32 serial, const QString& stem) {
+    each([&](FigureSink& sink) { sink.reportSetOpened(serial, stem); });
+}
+
+void FigureOutputs::Both::currentValues(const CurrentFigures& figures) {
+    each([&](FigureSink& sink) { sink.currentValues(figures); });
+}
+
+void FigureOutputs::Both::archiveRows(ArchiveKind kind, const std::vector<ArchiveRow>& rows) {
+    each([&](FigureSink& sink) { sink.archiveRows(kind, rows); });
+}
+
+void FigureOutputs::Both::integrators(const IntegratorFigures& figures) {
+    each([&](FigureSink& sink) { sink.integrators(figures); });
+}
+
+void FigureOutputs::Both::parameters(const QDateTime& readAt,
+                                     const std::vector<ParameterFigure>& rows) {
     each([&](FigureSink& sink) { sink.parameters(readAt, rows); });
 }
 

@@ -55,7 +55,15 @@ int main(int argc, char* argv[]) {
     }
 
     CliHost host(stderr, !options.noProgress && isTerminal(stderr));
+    // The store and the CSV folder are checked before any port is opened or number dialled: a
+    // night of calls whose figures could not be kept would cost money and give nothing.
     FigureOutputs outputs(options.dbPath, options.csvFolder, decimalSeparator());
+    if (!outputs.errors().isEmpty()) {
+        for (const QString& error : outputs.errors())
+            host.message(error);
+        return kExitFileError;
+    }
+    outputs.setNoteHandler([&host](const QString& note) { host.message(note); });
     RunEnvironment environment;
     environment.line = trace ? static_cast<SerialLine*>(trace.get()) : &port;
     environment.host = &host;

@@ -3,6 +3,7 @@
 #include "link/Protocol.h"
 #include "readings/Clock.h"
 #include "state/FigureSink.h"
+#include "state/FloatFigure.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
 
@@ -92,7 +93,8 @@ void readCurrentValues(RunState& session) {
         figures.readAt = session.clock();
         for (int k = 1; k <= kChannels; ++k) {
             const size_t n = size_t(k - 1);
-            figures.flows[n] = link.values[size_t(kFloatSection) + n];
+            // The flows are floats on the wire, widened in the value table.
+            figures.flows[n] = floatFigure(float(link.values[size_t(kFloatSection) + n]));
             figures.volumes[n] =
                 link.values[size_t(kIntegerSection) + n] / formats.ScaleTable[size_t(precision[n])];
             figures.hours[n] = link.values[size_t(kMainsSlot + k)] / kHourUnits;

@@ -3,6 +3,7 @@
 #include "link/Frame.h"
 #include "readings/ParameterTables.h"
 #include "state/FigureSink.h"
+#include "state/FloatFigure.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
 
@@ -29,8 +30,10 @@ void reportParameters(RunState& session, const std::array<bool, kValueSectionSiz
     for (const PrintedSlot& printed : printedSlots()) {
         if (!answered[size_t(printed.slot)])
             continue;
-        rows.push_back({printed.slot, session.ParameterNames[size_t(printed.nameSlot)].trimmed(),
-                        session.link.values[size_t(kParameterSection + printed.slot)]});
+        // Every parameter is a float on the wire, widened in the value table.
+        rows.push_back(
+            {printed.slot, session.ParameterNames[size_t(printed.nameSlot)].trimmed(),
+             floatFigure(float(session.link.values[size_t(kParameterSection + printed.slot)]))});
     }
     session.figures->parameters(session.clock(), rows);
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace rt570 {
 
@@ -14,7 +15,7 @@ const QByteArray kByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 const QString kLineEnd = QStringLiteral("\r\n");
 
 QStringList archiveHeader(ArchiveKind kind) {
-    QStringList header;
+    QStringList header{QStringLiteral("serial"), QStringLiteral("node")};
     if (kind == ArchiveKind::Monthly) {
         header << QStringLiteral("month");
         for (int n = 1; n <= 4; ++n)
@@ -49,17 +50,34 @@ const char* archiveSuffix(ArchiveKind kind) {
 CsvWriter::CsvWriter(const QString& folder, QChar decimalSeparator)
     : m_folder(folder), m_decimal(decimalSeparator),
       m_separator(csvFieldSeparator(decimalSeparator)) {
+    const QString shown = QDir::toNativeSeparators(folder);
     const QFileInfo info(folder);
-    if (!info.exists())
-        m_error = QStringLiteral("CSV folder %1: it does not exist")
-                      .arg(QDir::toNativeSeparators(folder));
-    else if (!info.isDir())
-        m_error = QStringLiteral("CSV folder %1: it is not a folder")
-                      .arg(QDir::toNativeSeparators(folder));
+    if (!info.exists()) {
+        // Only the last component is made: a missing parent is more likely a typing error
+        // than a tree to build.
+        const QFileInfo parent(info.absolutePath());
+        if (!parent.isDir())
+            m_error = QStringLiteral("CSV folder %1: its parent folder %2 does not exist")
+                          .arg(shown, QDir::toNativeSeparators(parent.filePath()));
+        else if (!QDir().mkdir(folder))
+            m_error =
+                QStringLiteral("CSV folder %1: it does not exist and cannot be made").arg(shown);
+        return;
+    }
+    if (!info.isDir()) {
+        m_error = QStringLiteral("CSV folder %1: it is not a folder").arg(shown);
+        return;
+    }
+    // Permissions do not tell (the superuser, read-only mounts): a file is made and removed.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".rt570-XXXXXX")));
+    if (!probe.open())
+        m_error = QStringLiteral("CSV folder %1: no file can be made in it: %2")
+                      .arg(shown, probe.errorString());
 }
 
-void CsvWriter::reportSetOpened(quint32, const QString& stem) {
+void CsvWriter::reportSetOpened(quint32 serial, const QString& stem) {
     m_name = QFileInfo(stem).fileName();
+    m_serial = QString::number(serial);
     m_started.clear();
 }
 
@@ -74,7 +92,7 @@ QString CsvWriter::number(const std::optional<double>& value) const {
 void CsvWriter::archiveRows(ArchiveKind kind, const std::vector<ArchiveRow>& rows) {
     QList<QStringList> lines;
     for (const ArchiveRow& row : rows) {
-        QStringList fields;
+        QStringList fields{m_serial, m_node};
         if (kind == ArchiveKind::Monthly) {
             fields << row.date.toString(QStringLiteral("yyyy-MM"));
         } else {
@@ -101,10 +119,11 @@ void CsvWriter::parameters(const QDateTime& readAt, const std::vector<ParameterF
     const QString at = readAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     QList<QStringList> lines;
     for (const ParameterFigure& p : rows)
-        lines << QStringList{at, QString::number(p.slot), p.name, csvSingle(p.value, m_decimal)};
+        lines << QStringList{
+            m_serial, m_node, at, QString::number(p.slot), p.name, csvSingle(p.value, m_decimal)};
     write("_par.csv",
-          {QStringLiteral("read at"), QStringLiteral("slot"), QStringLiteral("name"),
-           QStringLiteral("value")},
+          {QStringLiteral("serial"), QStringLiteral("node"), QStringLiteral("read at"),
+           QStringLiteral("slot"), QStringLiteral("name"), QStringLiteral("value")},
           lines);
 }
 

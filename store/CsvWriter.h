@@ -24,19 +24,27 @@ namespace rt570 {
 // values the meter sent, counts with up to 10 significant digits); a missing figure is an empty
 // field; lines end in CR LF.
 //
-// Columns: hourly "date, hour, G1..G4 m3/h, B1..B4 h, Tc h"; daily "date", then the same;
-// monthly "month" (2026-11), "V1..V4 m3", then the hours; parameters "read at" (the PC's local
-// time, 2026-12-09 02:03:00), "slot", "name", "value".
+// Columns: every file begins with "serial" (the meter's serial number) and "node" (the metering
+// node's name; empty for a run without a node list); then hourly "date, hour, G1..G4 m3/h,
+// B1..B4 h, Tc h"; daily "date", then the same; monthly "month" (2026-11), "V1..V4 m3", then
+// the hours; parameters "read at" (the PC's local time, 2026-12-09 02:03:00), "slot", "name",
+// "value".
 //
-// The writer never throws. The first failure (the folder missing or not a folder, a file that
-// cannot be made or written, figures before any report set) is kept as errorText(), naming the
-// file or folder and the reason; from then on the writer does nothing.
+// The writer never throws. The first failure (the folder's parent missing, the folder not a
+// folder or not writable, a file that cannot be made or written, figures before any report
+// set) is kept as errorText(), naming the file or folder and the reason; from then on the
+// writer does nothing.
 class CsvWriter final : public FigureSink {
 public:
+    // Makes the folder when it is missing and its parent exists (only the last component, as
+    // mkdir does), then checks that a file can be made in it: a problem is known at once.
     CsvWriter(const QString& folder, QChar decimalSeparator);
 
     bool failed() const { return !m_error.isEmpty(); }
     QString errorText() const { return m_error; }
+
+    // The node whose figures follow, for the "node" column.
+    void beginConnection(const QString& node) { m_node = node; }
 
     void reportSetOpened(quint32 serial, const QString& stem) override;
     void currentValues(const CurrentFigures& figures) override;
@@ -53,7 +61,9 @@ private:
     const QString m_folder;
     const QChar m_decimal;
     const QChar m_separator;
-    QString m_name;              // file name part of the set's stem; empty before a set
+    QString m_name;   // file name part of the set's stem; empty before a set
+    QString m_serial; // the set's serial number
+    QString m_node;
     std::set<QString> m_started; // suffixes whose file this set has made
     QString m_error;
 };

@@ -112,6 +112,24 @@ TEST_F(ArchiveFigures, RowsAndIntegratorsAsTheReportsPrintThem) {
            {18.99, 17.99, 16.99, 15.99},
            19.99}},
          {{"2013-12-31 23:59:59", {1031.124, 20311.24, 303112.4, 4031124}, std::nullopt}}},
+        // Flows as the decimals the meter meant: 0.16, not the float's 0.1599999964237213.
+        {"hourly 2014-01-05, flows of 0.16",
+         [this](RunState& s) {
+             flow = [](const test::ArchiveAsk&) { return 0.16; };
+             hourlyReport(s, QDate(2014, 1, 5));
+             flow = test::knownFlow;
+         },
+         2,
+         {{0,
+           ArchiveKind::Hourly,
+           24,
+           3,
+           QDate(2014, 1, 5),
+           3,
+           {0.16, 0.16, 0.16, 0.16},
+           {1, 1, 1, 1},
+           0.9}},
+         {{"2014-01-05 23:59:59", {1005.014, 20050.14, 300501.4, 4005014}, std::nullopt}}},
         {"monthly 2009-03",
          [](RunState& s) { monthlyReport(s, QDate(2009, 3, 15)); },
          1,
@@ -122,6 +140,27 @@ TEST_F(ArchiveFigures, RowsAndIntegratorsAsTheReportsPrintThem) {
            QDate(2009, 3, 1),
            -1,
            {1025.032, 20250.32, 302503.2, 4025032},
+           {18.75, 17.75, 16.75, 15.75},
+           19.75,
+           25}},
+         {}},
+        // Counts above a float's 24 bits stay exact: the volumes are never taken for floats.
+        {"monthly 2009-03, volumes of 16843009 units",
+         [this](RunState& s) {
+             integer = [](const test::ArchiveAsk& a) {
+                 return a.quantity < 4 ? 16843009 : test::knownInteger(a);
+             };
+             monthlyReport(s, QDate(2009, 3, 15));
+             integer = test::knownInteger;
+         },
+         1,
+         {{0,
+           ArchiveKind::Monthly,
+           1,
+           0,
+           QDate(2009, 3, 1),
+           -1,
+           {16843.009, 168430.09, 1684300.9, 16843009},
            {18.75, 17.75, 16.75, 15.75},
            19.75,
            25}},

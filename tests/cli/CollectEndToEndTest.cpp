@@ -227,13 +227,23 @@ TEST(CollectEndToEnd, FourNodesGiveTwoReportSetsSummaryLinesAndKeyedFigures) {
                                                 {QStringLiteral("_sut.txt"), 2}}));
     EXPECT_EQ(meter11.reports.at(QStringLiteral("_chas.txt")).count("\r\n"), 46);
 
-    // A spreadsheet file beside each hourly and daily report, starting with the UTF-8 mark.
+    // A spreadsheet file beside each hourly and daily report, starting with the UTF-8 mark;
+    // each row names the meter and its node.
     ASSERT_EQ(stems.size(), 2);
     for (const QString& stem : stems)
         for (const char* suffix : {"_chas.csv", "_sut.csv"}) {
             QFile file(csv + QLatin1Char('/') + stem + QLatin1String(suffix));
             ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
             EXPECT_TRUE(file.read(3) == "\xEF\xBB\xBF") << file.fileName().toStdString();
+            const QStringList rows = QString::fromUtf8(file.readAll())
+                                         .split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)
+                                         .mid(1);
+            ASSERT_FALSE(rows.isEmpty()) << file.fileName().toStdString();
+            const QString owner = stem.startsWith(QStringLiteral("20011D"))
+                                      ? QStringLiteral("20011,Узел 1,")
+                                      : QStringLiteral("20022,Узел 2,");
+            EXPECT_EQ(rows.filter(QRegularExpression(QLatin1Char('^') + owner)).size(), rows.size())
+                << file.fileName().toStdString();
         }
 
     // Again for the busy node and the second meter, named out of list order: their lines come
@@ -274,10 +284,11 @@ TEST(CollectEndToEnd, FourNodesGiveTwoReportSetsSummaryLinesAndKeyedFigures) {
                                         "FROM hourly GROUP BY serial, date ORDER BY serial")),
               (QStringList{QStringLiteral("20011|%1|24|1|1").arg(day),
                            QStringLiteral("20022|%1|24|5|5").arg(day)}));
-    EXPECT_EQ(store.rows(QStringLiteral("SELECT serial, COUNT(*) FROM daily GROUP BY serial "
-                                        "ORDER BY serial")),
-              (QStringList{QStringLiteral("20011|%1").arg(yesterday.daysInMonth()),
-                           QStringLiteral("20022|%1").arg(yesterday.daysInMonth())}));
+    // The days of yesterday's month up to yesterday: today and later days have not ended.
+    EXPECT_EQ(store.rows(QStringLiteral("SELECT serial, COUNT(*), MAX(date) FROM daily GROUP BY "
+                                        "serial ORDER BY serial")),
+              (QStringList{QStringLiteral("20011|%1|%2").arg(yesterday.day()).arg(day),
+                           QStringLiteral("20022|%1|%2").arg(yesterday.day()).arg(day)}));
 }
 
 // A port whose far end ignores "AT" (a meter without a modem): the run ends after the check

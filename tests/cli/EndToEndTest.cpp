@@ -12,6 +12,7 @@
 #include "sim/MeterModel.h"
 #include "sim/MeterProtocol.h"
 #include "state/NumberText.h"
+#include "store/DatabaseProbe.h"
 #include "support/FakeSerialLine.h"
 #include "support/PtyPeer.h"
 #include "support/RecordingHost.h"
@@ -20,6 +21,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <atomic>
@@ -95,13 +97,33 @@ TEST(CliEndToEnd, EveryOperationWritesTheWindowsReportsByteForByte) {
     Home cliHome;
     SimProcess cliSim(simArguments(), cliHome.path() + QStringLiteral("meter"));
     ASSERT_TRUE(cliSim.running());
-    const QStringList arguments{
-        QStringLiteral("--device"),  cliSim.terminal(),        QStringLiteral("values"),
-        QStringLiteral("set-clock"), QStringLiteral("params"), QStringLiteral("hourly"),
-        isoDate(yesterday()),        QStringLiteral("daily"),  isoDate(lastMonth()),
-        QStringLiteral("monthly"),   isoDate(lastMonth())};
+    const QStringList arguments{QStringLiteral("--device"),
+                                cliSim.terminal(),
+                                QStringLiteral("values"),
+                                QStringLiteral("set-clock"),
+                                QStringLiteral("params"),
+                                QStringLiteral("hourly"),
+                                isoDate(yesterday()),
+                                QStringLiteral("daily"),
+                                isoDate(lastMonth()),
+                                QStringLiteral("monthly"),
+                                isoDate(lastMonth()),
+                                QStringLiteral("--csv"),
+                                cliHome.path() + QStringLiteral("csv")};
     const CliResult result = runCli(arguments, cliHome.path(), QStringLiteral("ru_RU.UTF-8"));
     ASSERT_EQ(result.exitCode, kExitOk) << result.err.toStdString();
+
+    // The CSV folder was made; its files follow the regional comma: ";" between fields.
+    QFile parameters(cliHome.path() + QStringLiteral("csv/") +
+                     cliHome.reports().value(0).section(QLatin1Char('_'), 0, -2) +
+                     QStringLiteral("_par.csv"));
+    ASSERT_TRUE(parameters.open(QIODevice::ReadOnly)) << parameters.fileName().toStdString();
+    const QStringList csvLines =
+        QString::fromUtf8(parameters.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_GT(csvLines.size(), 1);
+    EXPECT_EQ(csvLines[0], QStringLiteral("serial;node;read at;slot;name;value"));
+    static const QRegularExpression decimalComma(QStringLiteral(";-?[0-9]+,[0-9]+$"));
+    EXPECT_FALSE(csvLines.filter(decimalComma).isEmpty()) << csvLines.join('\n').toStdString();
 
     // "values": fifteen label texts; the regional separator is the comma.
     const QStringList lines = result.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -195,6 +217,64 @@ TEST(CliEndToEnd, BadUsageExitsTwoBeforeTouchingThePort) {
     const CliResult help = runCli({QStringLiteral("--help")}, home.path());
     EXPECT_EQ(help.exitCode, kExitOk);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: rt570-cli [OPTIONS] OPERATION...")));
+}
+
+// A store or a CSV folder that cannot be used ends the run at once with one line, for a single
+// connection and for collect: the port, which another program holds, is never opened (that
+// would end the run with exit status 1) and nothing reaches it.
+TEST(CliEndToEnd, UnusableStoreOrCsvFolderExitsThreeBeforeThePortIsOpened) {
+    Home home;
+    QFile list(home.path() + QStringLiteral("gsm_csd.ini"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("[baza]\r\nkol_uzlov=1\r\ntel_1=ATD+79001111111\r\nname_u1=N1\r\n");
+    list.close();
+    PtyPeer peer(home.path() + QStringLiteral("com5"),
+                 [](int, const QByteArray&) { return PtyPeer::Script{}; });
+    ASSERT_TRUE(peer.isOpen());
+    QtSerialLine holder{QString()};
+    holder.setDeviceOverride(peer.slavePath());
+    holder.Open_Com(1, 9600, kDataBits, kParityNone, kOneStopBit);
+    ASSERT_EQ(holder.openFailure(1).kind, QtSerialLine::OpenFailure::None);
+
+    const QString text = home.path() + QStringLiteral("text.db");
+    QFile textFile(text);
+    ASSERT_TRUE(textFile.open(QIODevice::WriteOnly));
+    textFile.write(QByteArray(4096, 'x'));
+    textFile.close();
+    const QString newer = home.path() + QStringLiteral("newer.db");
+    {
+        rt570::test::DatabaseProbe probe(newer);
+        probe.exec(QStringLiteral("PRAGMA user_version = 99"));
+    }
+    const struct {
+        QStringList outputs;
+        QString message; // the one line on stderr holds it
+    } cases[] = {
+        {{"--db", home.path() + "missing/figures.db"}, "cannot open"},
+        {{"--db", text}, "not a database"},
+        {{"--db", newer}, "schema version 99"},
+        {{"--csv", home.path() + "missing/csv"}, "its parent folder"},
+        {{"--csv", text}, "it is not a folder"},
+        {{"--csv", "/proc"}, "no file can be made in it"},
+    };
+    const QStringList runs[] = {{"--port", "5", "--gsm", "+79001111111", "params"},
+                                {"--port", "5", "collect", "params"}};
+    for (const auto& c : cases) {
+        for (const QStringList& run : runs) {
+            const QStringList arguments = c.outputs + run;
+            const std::string what = arguments.join(QLatin1Char(' ')).toStdString();
+            const CliResult result = runCli(arguments, home.path(), QStringLiteral("C"), 20000);
+            EXPECT_EQ(result.exitCode, kExitFileError) << what;
+            EXPECT_TRUE(result.out.isEmpty()) << what;
+            EXPECT_EQ(result.err.count(QLatin1Char('\n')), 1)
+                << what << ": " << result.err.toStdString();
+            EXPECT_TRUE(result.err.contains(c.outputs[1]) && result.err.contains(c.message))
+                << what << ": " << result.err.toStdString();
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(home.path() + QStringLiteral("missing")));
+    EXPECT_TRUE(home.reports().isEmpty());
+    EXPECT_TRUE(peer.frames().empty());
 }
 
 // A meter that answers to another address: every attempt of the opening read goes unanswered

@@ -105,6 +105,19 @@ TEST_F(CliRun, MissingReportFolderEndsWithTheWindowsMessage) {
         << errText().toStdString();
 }
 
+// The CSV folder, usable at the start, goes away during the run: the report is written, the
+// figures are not, and the run says so with exit status 3.
+TEST_F(CliRun, FiguresThatCouldNotBeWrittenEndTheRunWithExitThree) {
+    const QString csv = home.path() + QStringLiteral("/csv");
+    FigureOutputs figureOutputs(QString(), csv, QLatin1Char('.'));
+    ASSERT_TRUE(figureOutputs.errors().isEmpty());
+    outputs = &figureOutputs;
+    ASSERT_TRUE(QDir(csv).removeRecursively());
+    EXPECT_EQ(run({"params"}), kExitFileError);
+    EXPECT_FALSE(report("_par.txt").isEmpty());
+    EXPECT_TRUE(errText().contains(QStringLiteral("CSV file ") + csv)) << errText().toStdString();
+}
+
 TEST_F(CliRun, ALaterRequestThatRanOutStillWritesTheWholeReport) {
     // The meter never answers for the end-of-day integrators (command 12, kind 4).
     silentWhen = [](const QByteArray& f) { return commandOf(f) == 12 && uint8_t(f[4]) == 4; };
@@ -142,7 +155,8 @@ TEST_F(CliRun, OperationsRunInTheOrderGivenAndAreMarkedInTheTrace) {
 }
 
 TEST_F(CliRun, ModemCallDialsWaitsAndHangsUpEvenWhenTheLinkFails) {
-    EXPECT_EQ(run({"--gsm", "+79001234567", "--blind-dial", "--address", "9", "values"}), kExitLinkFailed);
+    EXPECT_EQ(run({"--gsm", "+79001234567", "--blind-dial", "--address", "9", "values"}),
+              kExitLinkFailed);
     const auto frames = line.sentFrames();
     ASSERT_EQ(frames.size(), 1u + 66 + 2);
     EXPECT_EQ(frames.front(), QByteArray("ATD+79001234567\r"));
@@ -153,7 +167,8 @@ TEST_F(CliRun, ModemCallDialsWaitsAndHangsUpEvenWhenTheLinkFails) {
 }
 
 TEST_F(CliRun, ModemCallWithAnAnsweringMeter) {
-    EXPECT_EQ(run({"--gsm", "ATDT0079001234567", "--blind-dial", "monthly", "2013-12-01"}), kExitOk);
+    EXPECT_EQ(run({"--gsm", "ATDT0079001234567", "--blind-dial", "monthly", "2013-12-01"}),
+              kExitOk);
     const auto frames = line.sentFrames();
     EXPECT_EQ(frames.front(), QByteArray("ATDT00790012345\r")); // 15 characters and CR
     EXPECT_EQ(frames.back(), QByteArray("ATH\r"));

@@ -176,8 +176,11 @@ TEST_F(ParameterReport, FiguresOfThePrintedValuesThatWereAnswered) {
         for (size_t i = 0; i < c.first.size(); ++i)
             EXPECT_EQ(rows[i].slot, c.first[i]);
     }
-    // Values and row names read off the known meter's report, each name without its padding.
+    // Values and row names read off the known meter's report, each name without its padding;
+    // floats as the decimals the meter's list gives (141.42, not 141.4199981689453).
     const std::map<int, std::pair<QString, double>> expected{{20, {"G макс., м3/час", 12.5}},
+                                                             {14, {"База датчиков,мм", 141.42}},
+                                                             {16, {"Cмещение нуля,нс", -0.35}},
                                                              {0, {"Серийный номер", 1234}},
                                                              {9, {"Хорда", 1}},
                                                              {51, {"Вес импульса", 10}},

@@ -118,7 +118,9 @@ TEST_F(ReadingFigures, CurrentValuesAsTheLabelsScaleThem) {
             continue;
         const CurrentFigures& f = sink.current[0];
         EXPECT_EQ(f.readAt, QDateTime(QDate(2014, 1, 5), QTime(9, 7, 41)));
-        EXPECT_EQ(f.flows, (std::array<double, 4>{1.5, -2.25, 12345.6787109375, 987.625}));
+        // The float 12345.6787109375 lies between 12345.677734375 and 12345.6796875; the
+        // shortest decimal that reads back as it is 12345.679.
+        EXPECT_EQ(f.flows, (std::array<double, 4>{1.5, -2.25, 12345.679, 987.625}));
         EXPECT_DOUBLE_EQ(f.volumes[0], 12.345);
         EXPECT_DOUBLE_EQ(f.volumes[1], 123.45);
         EXPECT_DOUBLE_EQ(f.volumes[2], 1234.5);
