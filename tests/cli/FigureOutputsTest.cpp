@@ -38,8 +38,12 @@ TEST(FigureOutputsTest, StoreAndCsvKeepTheSameFiguresAndTheCsvNamesTheNode) {
         ASSERT_TRUE(outputs.errors().isEmpty()) << outputs.errors().join(' ').toStdString();
         FigureSink& sink = *outputs.sink();
 
-        outputs.beginConnection(RunInfo{QStringLiteral("Узел 1"), QStringLiteral("ATD1"),
-                                        QStringLiteral("port 3"), started});
+        outputs.beginConnection(RunInfo{QStringLiteral("Узел 1"),
+                                        QStringLiteral("ATD1"),
+                                        QStringLiteral("port 3"),
+                                        started,
+                                        {},
+                                        {}});
         sink.reportSetOpened(1001, QStringLiteral("arc/1001D1012261431"));
         sink.meterClock(QDateTime(day, QTime(14, 30), QTimeZone::utc()));
         sink.archiveRows(ArchiveKind::Hourly, {hourRow(day, 13), hourRow(day, 14)});
@@ -50,8 +54,12 @@ TEST(FigureOutputsTest, StoreAndCsvKeepTheSameFiguresAndTheCsvNamesTheNode) {
         outputs.endConnection(outcome, QDateTime());
         EXPECT_TRUE(notes.isEmpty());
 
-        outputs.beginConnection(RunInfo{QStringLiteral("Узел 2"), QStringLiteral("ATD2"),
-                                        QStringLiteral("port 3"), started});
+        outputs.beginConnection(RunInfo{QStringLiteral("Узел 2"),
+                                        QStringLiteral("ATD2"),
+                                        QStringLiteral("port 3"),
+                                        started,
+                                        {},
+                                        {}});
         sink.reportSetOpened(1002, QStringLiteral("arc/1002D1012261432"));
         sink.meterClock(QDateTime());
         sink.archiveRows(ArchiveKind::Daily, {hourRow(QDate(2020, 1, 1), -1)});
