@@ -305,6 +305,10 @@ TEST(CliEndToEnd, PortThatCannotBeOpenedExitsOneAtOnce) {
     holder.setDeviceOverride(peer.slavePath());
     holder.Open_Com(1, 9600, kDataBits, kParityNone, kOneStopBit);
     ASSERT_EQ(holder.openFailure(1).kind, QtSerialLine::OpenFailure::None);
+    QFile nodes(home.path() + QStringLiteral("gsm_csd.ini"));
+    ASSERT_TRUE(nodes.open(QIODevice::WriteOnly));
+    nodes.write("[baza]\r\nkol_uzlov=2\r\ntel_1=ATD1\r\nname_u1=A\r\ntel_2=ATD2\r\nname_u2=B\r\n");
+    nodes.close();
 
     const struct {
         QStringList arguments;
@@ -315,6 +319,10 @@ TEST(CliEndToEnd, PortThatCannotBeOpenedExitsOneAtOnce) {
         {{"--port", "9", "params"}, home.path() + "com9", "no such device"},
         {{"--device", peer.slavePath(), "values"}, peer.slavePath(), "in use by another program"},
         {{"--port", "5", "hourly", "yesterday"}, home.path() + "com5", "in use by another program"},
+        // collect tries no second node on a port it could not open.
+        {{"collect", "--port", "5", "--no-progress", "values"},
+         home.path() + "com5",
+         "in use by another program"},
     };
     for (const auto& c : cases) {
         const std::string what = c.arguments.join(QLatin1Char(' ')).toStdString();

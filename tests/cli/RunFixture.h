@@ -3,6 +3,7 @@
 #include "cli/CliHost.h"
 #include "cli/CliRun.h"
 #include "cli/Collect.h"
+#include "cli/FigureOutputs.h"
 #include "sim/MeterModel.h"
 #include "sim/MeterProtocol.h"
 #include "support/FakeSerialLine.h"
@@ -71,6 +72,8 @@ protected:
         environment.note = [this](const QString& text) { notes << text; };
         environment.clock = pcClock;
         environment.modemClock = [this] { return line.virtualMs; };
+        environment.stopRequested = stopRequested;
+        environment.outputs = outputs;
         return parsed.options.collect ? runCollect(parsed.options, environment)
                                       : runConnection(parsed.options, environment);
     }
@@ -101,6 +104,9 @@ protected:
     std::FILE* err = std::tmpfile();
     std::vector<int> waits;
     QStringList notes;
+    // The program told to stop; empty: never.
+    std::function<bool()> stopRequested;
+    FigureOutputs* outputs = nullptr; // --db, --csv
 };
 
 } // namespace rt570::cli::test
