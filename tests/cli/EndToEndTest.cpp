@@ -239,7 +239,7 @@ TEST(CliEndToEnd, ModemCallReadsTheMeterBehindTheModem) {
     const int dial = int(text.indexOf(
         QStringLiteral("send  port 4: 41 54 44 2B 37 39 30 30 31 32 33 34 35 36 37 0D\n")));
     const int escape = int(text.indexOf(QStringLiteral("send  port 4: 2B 2B 2B\n")));
-    const int hangUp = int(text.indexOf(QStringLiteral("send  port 4: 41 54 48 0D\n")));
+    const int hangUp = int(text.lastIndexOf(QStringLiteral("send  port 4: 41 54 48 0D\n")));
     ASSERT_GE(dial, 0);
     EXPECT_GT(escape, dial);
     EXPECT_GT(hangUp, escape);
