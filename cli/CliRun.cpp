@@ -6,6 +6,7 @@
 #include "cli/FigureOutputs.h"
 #include "cli/ValuesOutput.h"
 #include "gsm/CallControl.h"
+#include "gsm/DialCommand.h"
 #include "link/OperationError.h"
 #include "link/Protocol.h"
 #include "readings/Clock.h"
@@ -14,7 +15,9 @@
 #include "readings/ParameterReport.h"
 #include "session/Connection.h"
 #include "session/Session.h"
+#include "state/ReportSet.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -38,10 +41,19 @@ private:
     bool m_callGone;
 };
 
+// Thrown from the message pass inside a request once the program has been told to stop.
+class StopRequested : public std::runtime_error {
+public:
+    StopRequested() : std::runtime_error("stop requested") {}
+};
+
+// The result of a dial that did not connect.
 RunResult resultOf(ModemResult modem) {
     switch (modem) {
     case ModemResult::Busy:
         return RunResult::Busy;
+    case ModemResult::NoCarrier:
+        return RunResult::NoCarrier;
     case ModemResult::NoAnswer:
         return RunResult::NoAnswer;
     case ModemResult::NoDialtone:
@@ -50,9 +62,13 @@ RunResult resultOf(ModemResult modem) {
         return RunResult::ModemError;
     case ModemResult::ModemSilent:
         return RunResult::ModemSilent;
-    default:
-        return RunResult::NoCarrier;
+    case ModemResult::Interrupted:
+        return RunResult::Interrupted;
+    case ModemResult::Ok:
+    case ModemResult::Connected:
+        break;
     }
+    return RunResult::LinkFailed;
 }
 
 // The modem's own words for a failed dial.
@@ -90,10 +106,12 @@ public:
                 m_host.message(lost.message());
                 fail(RunResult::LinkFailed, kExitLinkFailed);
                 m_callStands = m_callStands && lost.modemReachable();
+            } catch (const StopRequested&) {
+                stopped();
             }
-            if (m_callStands)
-                hangUp();
         }
+        if (m_callStands)
+            hangUp();
         closeAll();
         return finish();
     }
@@ -106,6 +124,22 @@ private:
     QString deviceName() const {
         return m_options.device.isEmpty() ? QStringLiteral("of port %1").arg(m_options.port)
                                           : m_options.device;
+    }
+    bool stopAsked() const { return m_env.stopRequested && m_env.stopRequested(); }
+    // Told to stop: the connection ends as interrupted whatever came before, and what was
+    // written to the report files is made durable before the hang-up.
+    void stopped() {
+        m_host.message(QStringLiteral("told to stop: the connection ends here and its figures "
+                                      "are not kept"));
+        m_outcome.result = RunResult::Interrupted;
+        m_outcome.status = kExitLinkFailed;
+        if (m_session.reports.FilesOpen != 1)
+            return;
+        try {
+            closeReportFiles(m_session.reports);
+        } catch (const OperationError& error) {
+            m_host.showError(error.message());
+        }
     }
     void fail(RunResult result, int status) {
         if (m_outcome.status != kExitOk && m_outcome.status != kExitRefused)
@@ -128,9 +162,12 @@ private:
         if (!problem.isEmpty()) {
             m_host.message(problem);
             fail(RunResult::LinkFailed, kExitLinkFailed);
+            m_outcome.portUnusable = true;
             return false;
         }
         m_host.setInterruption([this] {
+            if (stopAsked())
+                throw StopRequested();
             if (m_env.deviceLost && m_env.deviceLost(uint8_t(m_options.port)))
                 throw ConnectionLost(
                     QStringLiteral("the device %1 was lost; the run ends here").arg(deviceName()),
@@ -149,8 +186,9 @@ private:
             return blindCall(dial);
         ModemDialogue modem(m_watch, m_session.link.PortNumber, m_env.modemTimings,
                             m_env.modemClock);
+        modem.setStopCheck(m_env.stopRequested);
         m_host.showPhase(QStringLiteral("modem: AT"));
-        ModemResult answer = modem.checkCommandMode();
+        ModemResult answer = modem.prepare();
         if (answer == ModemResult::Ok) {
             m_host.showPhase(connectingStatus());
             try {
@@ -165,6 +203,10 @@ private:
             m_callStands = true;
             m_watch.arm();
             return true;
+        }
+        if (answer == ModemResult::Interrupted) {
+            stopped();
+            return false;
         }
         if (answer == ModemResult::ModemSilent)
             m_host.message(QStringLiteral("the modem %1 does not answer \"AT\" with \"OK\"")
@@ -191,7 +233,17 @@ private:
             return false;
         }
         m_host.showPhase(m_session.display.gsmStatus);
-        m_env.wait(kConnectWaitMs);
+        if (!m_env.stopRequested) {
+            m_env.wait(kConnectWaitMs);
+            return true;
+        }
+        for (int waited = 0; waited < kConnectWaitMs; waited += kModemStopSliceMs) {
+            if (stopAsked()) {
+                stopped(); // the call may be coming up: it is hung up all the same
+                return false;
+            }
+            m_env.wait(std::min(kModemStopSliceMs, kConnectWaitMs - waited));
+        }
         return true;
     }
 
@@ -332,6 +384,32 @@ private:
     ConnectionOutcome m_outcome;
 };
 
+// False, with the reason on the host, for a phone text that is not dialled; a text longer
+// than the dial command carries is dialled cut, with a warning.
+bool dialable(CliHost& host, const QString& node, const QString& dial) {
+    const QString whose = node.isEmpty() ? QString() : QStringLiteral("node %1: ").arg(node);
+    switch (dialTextFault(dial)) {
+    case DialTextFault::Empty:
+        host.message(whose + QStringLiteral("the phone text is empty; nothing is dialled"));
+        return false;
+    case DialTextFault::NotACommand:
+        host.message(whose + QStringLiteral("the phone text \"%1\" does not begin with \"AT\" "
+                                            "(or \"at\"); it is not dialled")
+                                 .arg(dial));
+        return false;
+    case DialTextFault::None:
+        break;
+    }
+    const QString dialled = dialledText(dial);
+    if (dialled != dial)
+        host.message(whose + QStringLiteral("the phone text \"%1\" is longer than %2 "
+                                            "characters; \"%3\" is dialled")
+                                 .arg(dial)
+                                 .arg(kDialTextLength)
+                                 .arg(dialled));
+    return true;
+}
+
 } // namespace
 
 QString statisticsLine(int requests, int errors, int timeouts) {
@@ -353,8 +431,17 @@ ConnectionOutcome runConnection(const CliOptions& options, const RunEnvironment&
         outputs->beginConnection(
             RunInfo{node, dial, port, now(), options.operationsText, environment.version});
     }
-    Connection connection(options, environment, printValues);
-    ConnectionOutcome outcome = connection.run(dial);
+    ConnectionOutcome outcome;
+    const bool viaModem = options.collect || options.gsm();
+    if (viaModem && !dialable(*environment.host, node, dial)) {
+        outcome.result = RunResult::BadPhone;
+        outcome.status = kExitLinkFailed;
+    } else {
+        Connection connection(options, environment, printValues);
+        outcome = connection.run(dial);
+    }
+    if (outputs && outcome.result == RunResult::Interrupted)
+        return outcome; // nothing of it is kept
     if (outputs) {
         outputs->endConnection(outcome, now());
         if (!outputs->errors().isEmpty() && outcome.status != kExitUsage) {

@@ -55,6 +55,8 @@ struct RunEnvironment {
     FigureOutputs* outputs = nullptr;
     // The program's version, kept with each connection in the figure store.
     QString version;
+    // True once the program has been told to stop (a signal); may be empty.
+    std::function<bool()> stopRequested;
 };
 
 // How one connection ended.
@@ -62,6 +64,7 @@ struct ConnectionOutcome {
     RunResult result = RunResult::Ok;
     int status = kExitOk;
     std::optional<quint32> serial; // once the opening read named the report set
+    bool portUnusable = false;     // the port could not be opened: nothing was tried
     int requests = 0;
     int errors = 0;
     int timeouts = 0;
@@ -72,7 +75,12 @@ struct ConnectionOutcome {
 // modem call (through the modem's dialogue, or blind with fixed waits); the opening read; the
 // operations in order; the call ended; the port and the report files closed. `printValues`
 // says whether "values" prints the values on the run's output.
-// `node` names the metering node for the figure store (empty for a plain run).
+// `node` names the metering node for the figure store (empty for a plain run). A phone text
+// that cannot be dialled (see dialTextFault) ends the connection as BadPhone before the port
+// is opened; one longer than the dial command carries is dialled cut, with a warning. A stop
+// asked for during the connection (RunEnvironment::stopRequested) ends it as Interrupted: the
+// request under way ends, the report files are closed, the call is hung up, and the figures
+// of the connection are not kept.
 ConnectionOutcome runConnection(const CliOptions& options, const RunEnvironment& environment,
                                 const QString& node, const QString& dial, bool printValues);
 

@@ -90,6 +90,8 @@ int runCollect(const CliOptions& options, const RunEnvironment& environment) {
     int status = kExitOk;
     const int count = int(nodes.size());
     for (int i = 0; i < count; ++i) {
+        if (environment.stopRequested && environment.stopRequested())
+            break;
         const Node& node = nodes[size_t(i)];
         if (!options.noProgress)
             host.message(QStringLiteral("node %1/%2 %3: %4")
@@ -100,6 +102,11 @@ int runCollect(const CliOptions& options, const RunEnvironment& environment) {
         timer.start();
         const ConnectionOutcome outcome =
             runConnection(options, environment, node.name, node.phone, false);
+        if (outcome.portUnusable) {
+            // Held by another program, or absent: no node could be called; the reason is out.
+            status = worse(status, outcome);
+            break;
+        }
         const double seconds = double(timer.elapsed()) / 1000.0;
         const QString result = runResultText(outcome.result);
         if (!options.noProgress)

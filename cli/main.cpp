@@ -4,6 +4,7 @@
 #include "cli/Collect.h"
 #include "cli/FigureOutputs.h"
 #include "cli/PortProblem.h"
+#include "cli/StopSignal.h"
 #include "cli/Usage.h"
 #include "link/TracingSerialLine.h"
 #include "link/qt/QtSerialLine.h"
@@ -37,6 +38,7 @@ int main(int argc, char* argv[]) {
         return kExitOk;
     }
 
+    catchStopSignals();
     setDecimalSeparator(separatorFromRegionalSettings());
     const QString home = defaultHome();
     QtSerialLine port(home);
@@ -78,5 +80,11 @@ int main(int argc, char* argv[]) {
     environment.deviceLost = [&port](uint8_t number) { return port.deviceLost(number); };
     environment.outputs = &outputs;
     environment.version = QStringLiteral(RT570_VERSION);
-    return options.collect ? runCollect(options, environment) : runConnection(options, environment);
+    environment.stopRequested = [] { return stopSignal() != 0; };
+    const int status =
+        options.collect ? runCollect(options, environment) : runConnection(options, environment);
+    // Told to stop: the shell's convention for a program ended by a signal.
+    if (const int signal = stopSignal())
+        return 128 + signal;
+    return status;
 }

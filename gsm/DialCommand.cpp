@@ -19,10 +19,22 @@ QString leadingCharacters(const QString& text, int count) {
 
 } // namespace
 
+QString dialledText(const QString& dialText) {
+    return leadingCharacters(dialText, kDialTextLength);
+}
+
+DialTextFault dialTextFault(const QString& dialText) {
+    if (dialText.isEmpty())
+        return DialTextFault::Empty;
+    if (!dialText.startsWith(QLatin1String("AT")) && !dialText.startsWith(QLatin1String("at")))
+        return DialTextFault::NotACommand;
+    return DialTextFault::None;
+}
+
 QByteArray dialCommandBytes(const QString& dialText) {
     if (dialText.isEmpty())
         return QByteArray();
-    const QString sent = leadingCharacters(dialText, kDialTextLength);
+    const QString sent = dialledText(dialText);
     bool unmappable = false;
     QByteArray command = cp1251::encode(sent, &unmappable);
     if (unmappable)

@@ -14,4 +14,13 @@ constexpr int kDialTextLength = 15;
 // OperationError.
 QByteArray dialCommandBytes(const QString& dialText);
 
+// The part of the phone text that the dial command carries: its first 15 characters.
+QString dialledText(const QString& dialText);
+
+// Why a phone text is not dialled unattended: it is empty, or it is not a modem command (it
+// does not begin with "AT" or "at", the two spellings modems take; the text is sent as it
+// stands).
+enum class DialTextFault { None, Empty, NotACommand };
+DialTextFault dialTextFault(const QString& dialText);
+
 } // namespace rt570

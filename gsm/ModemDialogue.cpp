@@ -76,6 +76,8 @@ QString modemResultWord(ModemResult result) {
         return QStringLiteral("no dialtone");
     case ModemResult::ModemError:
         return QStringLiteral("modem error");
+    case ModemResult::Interrupted:
+        return QStringLiteral("interrupted");
     case ModemResult::ModemSilent:
         break;
     }
@@ -92,36 +94,50 @@ void ModemDialogue::send(const QByteArray& bytes) {
                        int(bytes.size()));
 }
 
-void ModemDialogue::keepSilent(int ms) {
+bool ModemDialogue::stopRequested(Stop stop) const {
+    return stop == Stop::Heeded && m_stop && m_stop();
+}
+
+int ModemDialogue::readWithin(uint8_t* buf, long long leftMs, int count, Stop stop) {
+    long long ms = std::min<long long>(leftMs, INT_MAX);
+    if (stop == Stop::Heeded && m_stop)
+        ms = std::min<long long>(ms, kModemStopSliceMs);
+    return m_line.Receive_Binary(m_port, buf, int(ms), count, &m_aux);
+}
+
+void ModemDialogue::keepSilent(int ms, Stop stop) {
     std::array<uint8_t, kDiscardChunk> discarded{};
     const long long until = m_clock() + ms;
     for (;;) {
         const long long left = until - m_clock();
-        if (left <= 0)
+        if (left <= 0 || stopRequested(stop))
             return;
-        const int got =
-            m_line.Receive_Binary(m_port, discarded.data(), int(left), kDiscardChunk, &m_aux);
-        if (got < kDiscardChunk)
-            return; // fewer bytes than asked: the read waited out all that was left
+        const int got = readWithin(discarded.data(), left, kDiscardChunk, stop);
+        // Fewer bytes than asked from a whole-wait read: it waited out all that was left.
+        if (got < kDiscardChunk && !(stop == Stop::Heeded && m_stop))
+            return;
     }
 }
 
 void ModemDialogue::drain() {
-    keepSilent(kModemDrainMs);
+    keepSilent(kModemDrainMs, Stop::Ignored);
 }
 
 std::optional<ModemResult> ModemDialogue::awaitResult(int waitMs, const QByteArray& echo,
-                                                      std::initializer_list<ModemResult> wanted) {
+                                                      std::initializer_list<ModemResult> wanted,
+                                                      Stop stop) {
     const long long until = m_clock() + waitMs;
     QByteArray line;
     for (;;) {
         const long long left = until - m_clock();
-        if (left <= 0)
+        if (left <= 0 || stopRequested(stop))
             return std::nullopt;
         uint8_t byte = 0;
-        if (m_line.Receive_Binary(m_port, &byte, int(std::min<long long>(left, INT_MAX)), 1,
-                                  &m_aux) < 1)
+        if (readWithin(&byte, left, 1, stop) < 1) {
+            if (stop == Stop::Heeded && m_stop)
+                continue; // a slice ran out; the clock tells whether the wait has
             return std::nullopt;
+        }
         if (byte != kCarriageReturn && byte != kLineFeed) {
             if (line.size() < kLongestResultLine)
                 line += char(byte);
@@ -144,39 +160,73 @@ std::optional<ModemResult> ModemDialogue::askAt() {
                        {ModemResult::Ok, ModemResult::ModemError});
 }
 
-bool ModemDialogue::escape(int replyMs) {
-    keepSilent(m_timings.guardMs);
+bool ModemDialogue::escape(int replyMs, Stop stop) {
+    keepSilent(m_timings.guardMs, stop);
+    if (stopRequested(stop))
+        return false;
     send(kEscapeSequence);
     // Nothing is sent while the guard after it runs; the "OK" comes when it has run out.
-    return awaitResult(m_timings.guardMs + replyMs, QByteArray(), {ModemResult::Ok}).has_value();
+    return awaitResult(m_timings.guardMs + replyMs, QByteArray(), {ModemResult::Ok}, stop)
+        .has_value();
 }
 
 ModemResult ModemDialogue::checkCommandMode() {
     if (const std::optional<ModemResult> first = askAt())
         return *first;
-    escape(m_timings.commandReplyMs);
-    return askAt().value_or(ModemResult::ModemSilent);
+    if (stopRequested(Stop::Heeded))
+        return ModemResult::Interrupted;
+    escape(m_timings.commandReplyMs, Stop::Heeded);
+    if (const std::optional<ModemResult> second = askAt())
+        return *second;
+    return stopRequested(Stop::Heeded) ? ModemResult::Interrupted : ModemResult::ModemSilent;
+}
+
+ModemResult ModemDialogue::prepare() {
+    const ModemResult mode = checkCommandMode();
+    if (mode != ModemResult::Ok)
+        return mode;
+    drain();
+    send(kHangUpCommand);
+    if (const auto answer = awaitResult(m_timings.commandReplyMs, echoOf(kHangUpCommand),
+                                        {ModemResult::Ok, ModemResult::ModemError}))
+        return *answer;
+    return stopRequested(Stop::Heeded) ? ModemResult::Interrupted : ModemResult::ModemSilent;
 }
 
 ModemResult ModemDialogue::dial(const QString& dialText) {
     const QByteArray command = dialCommandBytes(dialText);
     if (command.isEmpty())
         throw OperationError(QStringLiteral("Номер телефона не задан. Набор отменен."));
+    const ModemResult first = dialOnce(command);
+    if (first != ModemResult::ModemError)
+        return first;
+    // A modem whose last call was escaped from but never hung up refuses every dial.
+    const ModemResult state = prepare();
+    return state == ModemResult::Ok ? dialOnce(command) : state;
+}
+
+ModemResult ModemDialogue::dialOnce(const QByteArray& command) {
     drain();
     send(command);
     if (const auto result = awaitResult(m_timings.dialAnswerMs, echoOf(command), kDialResults))
         return *result;
+    const bool stopped = stopRequested(Stop::Heeded);
     send(kAbortDial);
-    const auto late = awaitResult(m_timings.commandReplyMs, QByteArray(), kDialResults);
-    return late == ModemResult::Connected ? ModemResult::Connected : ModemResult::NoAnswer;
+    // The abort and a "CONNECT" may cross on the line; such a call is not used but ended.
+    const auto late =
+        awaitResult(m_timings.commandReplyMs, QByteArray(), kDialResults, Stop::Ignored);
+    if (late == ModemResult::Connected)
+        hangUp();
+    return stopped ? ModemResult::Interrupted : ModemResult::NoAnswer;
 }
 
 HangUpResult ModemDialogue::hangUp() {
     HangUpResult result;
-    result.escapeOk = escape(m_timings.hangUpReplyMs);
+    result.escapeOk = escape(m_timings.hangUpReplyMs, Stop::Ignored);
     send(kHangUpCommand);
-    result.hangUpOk = awaitResult(m_timings.hangUpReplyMs, echoOf(kHangUpCommand),
-                                  {ModemResult::Ok, ModemResult::ModemError}) == ModemResult::Ok;
+    result.hangUpOk =
+        awaitResult(m_timings.hangUpReplyMs, echoOf(kHangUpCommand),
+                    {ModemResult::Ok, ModemResult::ModemError}, Stop::Ignored) == ModemResult::Ok;
     return result;
 }
 

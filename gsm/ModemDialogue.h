@@ -19,6 +19,8 @@ constexpr int kModemHangUpReplyMs = 5000;  // "+++" (after its guard) and "ATH" 
 // Before a command, input still pending is read off for this long, so that an old result line
 // is not taken for the command's answer.
 constexpr int kModemDrainMs = 30;
+// With a stop check set, waits read in pieces of this length, so that a stop is seen promptly.
+constexpr int kModemStopSliceMs = 200;
 
 // The guard time and the overall waits; tests shorten them.
 struct ModemTimings {
@@ -38,10 +40,11 @@ enum class ModemResult {
     NoDialtone,  // "NO DIALTONE" or "NO DIAL TONE"
     ModemError,  // "ERROR"
     ModemSilent, // no "OK" to "AT", not even after an escape
+    Interrupted, // the stop check asked to stop before an answer came
 };
 
 // The result's word for messages: "ok", "connected", "busy", "no carrier", "no answer",
-// "no dialtone", "modem error", "modem silent".
+// "no dialtone", "modem error", "modem silent", "interrupted".
 QString modemResultWord(ModemResult result);
 
 // Which of the two answers of a hang-up came.
@@ -65,20 +68,33 @@ public:
     ModemDialogue(SerialLine& line, uint8_t port, const ModemTimings& timings = {},
                   Clock clock = {});
 
+    // Asked during every wait except those of a hang-up (and of the answer to an aborted
+    // dial); true ends the wait at once, and the step waiting gives Interrupted. Waits then
+    // read in pieces of kModemStopSliceMs. Empty: waits run to their end.
+    void setStopCheck(std::function<bool()> stop) { m_stop = std::move(stop); }
+
     // Makes sure the modem takes commands: "AT" CR must get "OK" within the command wait. If it
     // does not, one escape ("+++" between guard times of silence, then its "OK") and "AT" CR
     // again. Ok; ModemError when "AT" gets "ERROR" (the modem is in command mode but refuses);
     // ModemSilent when neither "AT" got "OK". An escape leaves a call that stands up.
     ModemResult checkCommandMode();
 
+    // Brings the modem to a known state before a dial: checkCommandMode, then "ATH" CR and its
+    // "OK" within the command wait, so that a call left standing (a run killed mid-call, then
+    // escaped) is ended; while it stands, the modem answers every dial with "ERROR". Ok;
+    // ModemError when "AT" or "ATH" gets "ERROR"; ModemSilent when either gets no answer.
+    ModemResult prepare();
+
     // Sends the dial command as the window does (dialCommandBytes: the text's first 15
     // characters and CR, sent as they stand, so the text carries its own "ATD") and waits up to
     // the dial wait for its result: Connected, Busy, NoCarrier, NoAnswer, NoDialtone or
-    // ModemError. A modem that says nothing within the dial wait counts as NoAnswer: the far
-    // end was not reached in the time the tool gives it; a CR is then sent, which makes a modem
-    // still dialling give up, so that a late "CONNECT" cannot leave the line in data mode (if
-    // "CONNECT" comes all the same, the result is Connected). An empty text or one the code
-    // page cannot carry throws OperationError before anything is sent.
+    // ModemError. "ERROR" brings the modem to a known state (prepare) and the dial is sent
+    // once more; its answer is the result (or prepare's, when that is not Ok). A modem that
+    // says nothing within the dial wait counts as NoAnswer (Interrupted when the stop check cut
+    // the wait short): the far end was not reached in the time the tool gives it; a CR is then
+    // sent, which makes a modem still dialling give up, and a "CONNECT" that crossed it within
+    // the command wait is hung up at once, so that no call is left standing. An empty text or
+    // one the code page cannot carry throws OperationError before anything is sent.
     ModemResult dial(const QString& dialText);
 
     // Ends the call: a guard time of silence, "+++", the guard time, up to the hang-up wait for
@@ -89,19 +105,30 @@ public:
 private:
     void send(const QByteArray& bytes);
     void drain();
-    void keepSilent(int ms);
+    // Whether a wait heeds the stop check.
+    enum class Stop { Heeded, Ignored };
+    bool stopRequested(Stop stop) const;
+    // One read of up to `count` bytes within what is left of a wait: the whole rest, or a
+    // slice of it when the stop check is heeded.
+    int readWithin(uint8_t* buf, long long leftMs, int count, Stop stop);
+    void keepSilent(int ms, Stop stop);
     // "AT" CR and its answer: Ok, ModemError, or nothing.
     std::optional<ModemResult> askAt();
     // "+++" between guard times; true when its "OK" came within `replyMs` after the guard.
-    bool escape(int replyMs);
-    // Reads result lines until one of `wanted` has come, or `waitMs` has passed.
+    bool escape(int replyMs, Stop stop);
+    // The dial command sent once and its result.
+    ModemResult dialOnce(const QByteArray& command);
+    // Reads result lines until one of `wanted` has come, `waitMs` has passed or (when heeded)
+    // the stop check asks to stop.
     std::optional<ModemResult> awaitResult(int waitMs, const QByteArray& echo,
-                                           std::initializer_list<ModemResult> wanted);
+                                           std::initializer_list<ModemResult> wanted,
+                                           Stop stop = Stop::Heeded);
 
     SerialLine& m_line;
     uint8_t m_port = 0;
     ModemTimings m_timings;
     Clock m_clock;
+    std::function<bool()> m_stop;
     uint16_t m_aux = 0;
 };
 

@@ -134,6 +134,10 @@ QString runResultText(RunResult result) {
         return QStringLiteral("link failed");
     case RunResult::FileError:
         return QStringLiteral("file error");
+    case RunResult::BadPhone:
+        return QStringLiteral("bad phone");
+    case RunResult::Interrupted:
+        return QStringLiteral("interrupted");
     }
     return QStringLiteral("unknown");
 }

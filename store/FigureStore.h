@@ -23,7 +23,9 @@ struct RunInfo {
 };
 
 // How a connection ended, stored as its text: "ok", "busy", "no carrier", "no answer",
-// "no dialtone", "modem error", "modem silent", "link failed", "file error".
+// "no dialtone", "modem error", "modem silent", "link failed", "file error", "bad phone" (the
+// phone text could not be dialled). "interrupted" (the program was told to stop during the
+// connection) is never stored: such a connection leaves no row.
 enum class RunResult {
     Ok,
     Busy,
@@ -33,7 +35,9 @@ enum class RunResult {
     ModemError,
     ModemSilent,
     LinkFailed,
-    FileError
+    FileError,
+    BadPhone,
+    Interrupted
 };
 QString runResultText(RunResult result);
 

@@ -8,6 +8,9 @@
 #include "support/QStringPrinter.h"
 
 #include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <map>
 
 namespace rt570::cli::test {
 namespace {
@@ -22,23 +25,51 @@ const char kThreeNodes[] = "[baza]\r\n"
                            "tel_3=ATD333\r\n"
                            "name_u3=C\r\n";
 const char kNoNodes[] = "[baza]\r\nkol_uzlov=0\r\n";
+// A node for every answer the modem gives a dial (the numbers 91..95, see CliCollect), and
+// phone texts that are not dialled: empty, and not a modem command. The last node answers, so
+// the run's status must come from the nodes before it.
+const char kEveryAnswer[] = "[baza]\r\nkol_uzlov=9\r\n"
+                            "tel_1=ATD91\r\nname_u1=B\r\n"
+                            "tel_2=ATD92\r\nname_u2=NC\r\n"
+                            "tel_3=ATD93\r\nname_u3=NA\r\n"
+                            "tel_4=ATD94\r\nname_u4=ND\r\n"
+                            "tel_5=ATD95\r\nname_u5=E\r\n"
+                            "tel_6=\r\nname_u6=Empty\r\n"
+                            "tel_7=89001234567\r\nname_u7=Bare\r\n"
+                            "tel_8=atd111\r\nname_u8=Lower\r\n"
+                            "tel_9=ATD+7900123456789\r\nname_u9=Long\r\n";
+// A zero byte ends the list's text: the second node's phone and all after it are empty.
+const char kCutByZero[] = "[baza]\r\nkol_uzlov=3\r\n"
+                          "tel_1=ATD111\r\nname_u1=A\r\n"
+                          "tel_2=\0ATD222\r\nname_u2=B\r\n"
+                          "tel_3=ATD333\r\nname_u3=C\r\n";
 
 struct NodeCase {
-    const char* list;              // the node list's bytes; null: no list
+    QByteArray list;               // the node list's bytes; empty: no list
     std::vector<const char*> args; // "%" stands for the home folder
     int status;
-    std::vector<QString> called; // the names called, in order
-    const char* errWord;         // stderr names this when the run is refused
+    std::vector<QString> called;           // the names of the summary lines, in order
+    const char* errWord;                   // stderr names this once (a refused run names the list)
+    std::vector<const char*> results = {}; // the lines' result words; empty: every one "ok"
+    int errCount = 1;                      // how often stderr names errWord
 };
 
-// A modem on the scripted line answers its commands and connects every call to the meter.
-class CliCollect : public CliRunFixture, public ::testing::WithParamInterface<NodeCase> {
+// A modem on the scripted line answers its commands and connects every call to the meter,
+// but for the numbers 91..95, which it answers with each of its other results.
+class ModemLine : public CliRunFixture {
 protected:
     void SetUp() override {
         CliRunFixture::SetUp();
         auto meterAnswer = line.responder;
         line.responder = [meterAnswer](const QByteArray& sent) {
-            if (sent.startsWith("ATD"))
+            const std::map<QByteArray, QByteArray> failing = {{"ATD91\r", "\r\nBUSY\r\n"},
+                                                              {"ATD92\r", "\r\nNO CARRIER\r\n"},
+                                                              {"ATD93\r", "\r\nNO ANSWER\r\n"},
+                                                              {"ATD94\r", "\r\nNO DIALTONE\r\n"},
+                                                              {"ATD95\r", "\r\nERROR\r\n"}};
+            if (failing.count(sent))
+                return failing.at(sent);
+            if (sent.toUpper().startsWith("ATD"))
                 return QByteArray("\r\nCONNECT 9600\r\n");
             if (sent == "AT\r" || sent == "+++" || sent == "ATH\r")
                 return QByteArray("\r\nOK\r\n");
@@ -47,11 +78,13 @@ protected:
     }
 };
 
+class CliCollect : public ModemLine, public ::testing::WithParamInterface<NodeCase> {};
+
 // The same, with the node list of three nodes written.
-class CliCollectStore : public CliCollect {
+class CliCollectStore : public ModemLine {
 protected:
     void SetUp() override {
-        CliCollect::SetUp();
+        ModemLine::SetUp();
         QFile file(home.path() + QStringLiteral("/gsm_csd.ini"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(kThreeNodes);
@@ -61,7 +94,7 @@ protected:
 TEST_P(CliCollect, CallsTheChosenNodesInListOrder) {
     const NodeCase& c = GetParam();
     const QString listPath = home.path() + QStringLiteral("/gsm_csd.ini");
-    if (c.list) {
+    if (!c.list.isEmpty()) {
         QFile file(listPath);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(c.list);
@@ -73,26 +106,86 @@ TEST_P(CliCollect, CallsTheChosenNodesInListOrder) {
 
     const QStringList lines = outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(size_t(lines.size()), c.called.size()) << outText().toStdString();
-    QStringList dials;
+    QStringList dials, expectedDials;
     for (const QByteArray& frame : line.sentFrames())
-        if (frame.startsWith("ATD"))
+        if (frame.toUpper().startsWith("ATD"))
             dials << QString::fromLatin1(frame);
-    ASSERT_EQ(size_t(dials.size()), c.called.size());
     const QString serial = QString::number(sim::defaultSerial(570));
+    int connections = 0;
     for (size_t i = 0; i < c.called.size(); ++i) {
         const QStringList fields = lines[int(i)].split(QLatin1Char('\t'));
         ASSERT_EQ(fields.size(), 7) << lines[int(i)].toStdString();
         EXPECT_EQ(fields[0], c.called[i]);
-        EXPECT_EQ(dials[int(i)], fields[1] + QLatin1Char('\r'));
-        EXPECT_EQ(fields[2], QStringLiteral("ok"));
-        EXPECT_EQ(fields[3], serial);
+        const QString result = c.results.empty() ? QStringLiteral("ok") : c.results[i];
+        EXPECT_EQ(fields[2], result) << fields[0].toStdString();
+        EXPECT_EQ(fields[3], result == QLatin1String("ok") ? serial : QString());
+        if (result == QLatin1String("bad phone"))
+            continue;
+        // What is dialled: the text's first 15 characters, once more after an "ERROR".
+        ++connections;
+        const QString dial = fields[1].left(15) + QLatin1Char('\r');
+        expectedDials << dial;
+        if (result == QLatin1String("modem error"))
+            expectedDials << dial;
     }
-    if (c.status == kExitUsage) {
-        EXPECT_TRUE(line.calls.empty()); // no port was opened
-        EXPECT_TRUE(
-            errText().contains(QString::fromUtf8(c.errWord).replace(QLatin1Char('%'), home.path())))
-            << errText().toStdString();
+    EXPECT_EQ(dials, expectedDials);
+    // A phone text that is not dialled leaves the port alone: no report files can follow.
+    EXPECT_EQ(line.count(rt570::test::FakeSerialLine::Call::Open), connections);
+    const QString stderrText = errText();
+    const QString errWord = QString::fromUtf8(c.errWord).replace(QLatin1Char('%'), home.path());
+    if (!errWord.isEmpty()) {
+        EXPECT_EQ(stderrText.count(errWord), c.errCount) << stderrText.toStdString();
     }
+}
+
+// Told to stop in the middle of the second node's readout: the call is hung up, that node's
+// figures are dropped while the first node's stay stored, and no later node is called.
+TEST_F(ModemLine, CollectToldToStopEndsAfterTheInterruptedNode) {
+    QFile list(home.path() + QStringLiteral("/gsm_csd.ini"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(kThreeNodes);
+    list.close();
+    const QString db = home.path() + QStringLiteral("/f.db");
+    FigureOutputs figures(db, QString(), QLatin1Char('.'));
+    outputs = &figures;
+    // Ten requests into the second call.
+    stopRequested = [this] {
+        int dials = 0, requests = 0;
+        for (const QByteArray& frame : line.sentFrames()) {
+            dials += frame.startsWith("ATD");
+            requests += dials == 2 && frame.startsWith('#');
+        }
+        return requests >= 10;
+    };
+    EXPECT_EQ(run({"collect", "values"}), kExitLinkFailed);
+
+    const QStringList lines = outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << outText().toStdString();
+    EXPECT_EQ(lines[0].split(QLatin1Char('\t')).mid(0, 3), (QStringList{"A", "ATD111", "ok"}));
+    EXPECT_EQ(lines[1].split(QLatin1Char('\t')).mid(0, 3),
+              (QStringList{QStringLiteral("Котельная"), "ATD222", "interrupted"}));
+    std::vector<QByteArray> modemCommands;
+    for (const QByteArray& frame : line.sentFrames())
+        if (!frame.startsWith('#'))
+            modemCommands.push_back(frame);
+    EXPECT_EQ(modemCommands,
+              (std::vector<QByteArray>{"AT\r", "ATH\r", "ATD111\r", "+++", "ATH\r", "AT\r", "ATH\r",
+                                       "ATD222\r", "+++", "ATH\r"}));
+    outputs = nullptr;
+    {
+        QSqlDatabase store = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "stopped");
+        store.setDatabaseName(db);
+        ASSERT_TRUE(store.open());
+        QSqlQuery query(store);
+        ASSERT_TRUE(query.exec("SELECT node, result, (SELECT COUNT(*) FROM current_values) "
+                               "FROM runs"));
+        ASSERT_TRUE(query.next());
+        EXPECT_EQ(query.value(0).toString(), QStringLiteral("A"));
+        EXPECT_EQ(query.value(1).toString(), QStringLiteral("ok"));
+        EXPECT_EQ(query.value(2).toInt(), 1);
+        EXPECT_FALSE(query.next());
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("stopped"));
 }
 
 const QString kCyrillic = QStringLiteral("Котельная");
@@ -117,13 +210,33 @@ INSTANTIATE_TEST_SUITE_P(
                  kExitUsage,
                  {},
                  "'D'"},
-        NodeCase{nullptr, {"collect", "set-clock"}, kExitUsage, {}, "%/gsm_csd.ini"},
+        NodeCase{{}, {"collect", "set-clock"}, kExitUsage, {}, "%/gsm_csd.ini"},
         NodeCase{kThreeNodes,
                  {"collect", "--nodes", "%/other.ini", "set-clock"},
                  kExitUsage,
                  {},
                  "%/other.ini"},
-        NodeCase{kNoNodes, {"collect", "set-clock"}, kExitUsage, {}, "%/gsm_csd.ini"}));
+        NodeCase{kNoNodes, {"collect", "set-clock"}, kExitUsage, {}, "%/gsm_csd.ini"},
+        NodeCase{kEveryAnswer,
+                 {"collect", "set-clock"},
+                 kExitLinkFailed,
+                 {"B", "NC", "NA", "ND", "E", "Empty", "Bare", "Lower", "Long"},
+                 "\"ATD+79001234567\" is dialled",
+                 {"busy", "no carrier", "no answer", "no dialtone", "modem error", "bad phone",
+                  "bad phone", "ok", "ok"}},
+        NodeCase{kEveryAnswer,
+                 {"collect", "--node", "Bare", "set-clock"},
+                 kExitLinkFailed,
+                 {"Bare"},
+                 "\"89001234567\" does not begin with \"AT\"",
+                 {"bad phone"}},
+        NodeCase{QByteArray::fromRawData(kCutByZero, sizeof kCutByZero - 1),
+                 {"collect", "set-clock"},
+                 kExitLinkFailed,
+                 {"A", "", ""},
+                 "the phone text is empty",
+                 {"ok", "bad phone", "bad phone"},
+                 2}));
 
 // The figure store's write lock is held by another program from before the run; it lets go when
 // `releaseAt` is dialled, or never. Figures held back wait for a later write; what is still held

@@ -74,6 +74,7 @@ protected:
         environment.modemClock = [this] { return line.virtualMs; };
         environment.outputs = outputs;
         environment.version = QStringLiteral("9.8.7");
+        environment.stopRequested = stopRequested;
         return parsed.options.collect ? runCollect(parsed.options, environment)
                                       : runConnection(parsed.options, environment);
     }
@@ -106,6 +107,9 @@ protected:
     std::FILE* err = std::tmpfile();
     std::vector<int> waits;
     QStringList notes;
+    // The program told to stop; empty: never.
+    std::function<bool()> stopRequested;
+    FigureOutputs* outputs = nullptr; // --db, --csv
 };
 
 } // namespace rt570::cli::test

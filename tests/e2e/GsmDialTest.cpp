@@ -12,8 +12,11 @@
 #include "support/RecordingHost.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <atomic>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -144,6 +147,41 @@ TEST(GsmDial, DialReadOverTheCallAndHangUp) {
     EXPECT_EQ(done.hangUps, 1);
     EXPECT_FALSE(done.callUp());
     EXPECT_EQ(done.state(), sim::HayesModem::State::Command);
+}
+
+// The command line told to stop (SIGTERM, as a service manager or a shutdown sends it) in the
+// middle of a call: it ends the request under way, hangs up ("+++" between guard times, then
+// "ATH") and exits with 128 + the signal's number, so the next run finds the modem on-hook.
+TEST(GsmDial, TheCommandLineToldToStopMidCallHangsUp) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("arc")));
+    ModemOnPty modem(home.path());
+    ASSERT_TRUE(modem.isOpen());
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("RT570_HOME"), home.path() + QLatin1Char('/'));
+    cli.setProcessEnvironment(environment);
+    cli.start(QStringLiteral(RT570_BINARY_DIR "/rt570-cli"),
+              {"--port", QString::number(kPort), "--gsm", "111", "--no-progress", "hourly",
+               "yesterday", "daily", "yesterday"});
+    ASSERT_TRUE(cli.waitForStarted(5000));
+
+    // The call is up and the hourly report reads its first archive record (command 11).
+    const QByteArray archiveRequest("\x23\x01\x0B", 3);
+    ASSERT_TRUE(modem.log().waitUntilTaken(archiveRequest));
+    cli.terminate();
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cli.exitCode(), 128 + SIGTERM) << cli.readAllStandardError().toStdString();
+
+    const QByteArray taken = modem.log().takenSoFar();
+    const qsizetype escape = taken.indexOf("+++", taken.indexOf(archiveRequest));
+    ASSERT_GE(escape, 0);
+    EXPECT_TRUE(taken.mid(escape).endsWith("+++ATH\r")) << taken.mid(escape).toHex().toStdString();
+    const sim::HayesModem& done = modem.stop();
+    EXPECT_EQ(done.hangUps, 1);
+    EXPECT_FALSE(done.callUp());
 }
 
 } // namespace

@@ -37,6 +37,12 @@ public:
         return true;
     }
 
+    // All the modem has taken so far.
+    QByteArray takenSoFar() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_taken;
+    }
+
 private:
     bool taken(const QByteArray& bytes) const {
         std::lock_guard<std::mutex> lock(m_mutex);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 namespace rt570 {
 
@@ -101,10 +102,10 @@ TEST(ModemDialogue, EscapesAModemLeftInDataModeAndHangsUpALostCall) {
     EXPECT_EQ(later.checkCommandMode(), ModemResult::Ok);
     EXPECT_EQ(rig.modem.escapes, 1);
     EXPECT_TRUE(rig.modem.callUp());
-    EXPECT_EQ(later.dial(QStringLiteral("ATD222")), ModemResult::ModemError);
-    // Back on line, the carrier drops in the middle of the readout.
-    EXPECT_TRUE(later.hangUp().hangUpOk);
+    // The call standing, the modem answers the dial with "ERROR": the dialogue hangs it up and
+    // dials again. Back on line, the carrier drops in the middle of the readout.
     ASSERT_EQ(later.dial(QStringLiteral("ATD222")), ModemResult::Connected);
+    EXPECT_EQ(rig.modem.hangUps, 1);
     EXPECT_EQ(rig.serial(), 20006);
     rig.line.wait(60000);
     EXPECT_NE(rig.serial(), 20006); // the meter is out of reach
@@ -117,6 +118,45 @@ TEST(ModemDialogue, EscapesAModemLeftInDataModeAndHangsUpALostCall) {
     EXPECT_EQ(rig.modem.escapes, 1);
 }
 
+// A run killed in the middle of a call leaves the modem off-hook: on line, or escaped to
+// command mode with the call still up, where "AT" gets "OK" but every dial "ERROR". Before a
+// dial (or after its "ERROR") the modem is brought to a known state, and the dial connects.
+TEST(ModemDialogue, AModemLeftOffHookIsHungUpAndTheDialConnects) {
+    enum class Left { Idle, OnLine, Escaped };
+    const struct {
+        Left left;
+        bool prepareFirst; // else the dial's "ERROR" leads to it
+        std::vector<QByteArray> sent;
+    } rows[] = {
+        {Left::Idle, true, {"AT\r", "ATH\r", "ATD222\r"}},
+        {Left::OnLine, true, {"AT\r", "+++", "AT\r", "ATH\r", "ATD222\r"}},
+        {Left::Escaped, true, {"AT\r", "ATH\r", "ATD222\r"}},
+        {Left::Escaped, false, {"ATD222\r", "AT\r", "ATH\r", "ATD222\r"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(int(row.left) * 2 + row.prepareFirst);
+        ModemRig rig;
+        ModemDialogue dialogue = rig.dialogue();
+        if (row.left != Left::Idle) {
+            ASSERT_EQ(dialogue.dial(QStringLiteral("ATD111")), ModemResult::Connected);
+        }
+        if (row.left == Left::Escaped) {
+            ASSERT_EQ(dialogue.checkCommandMode(), ModemResult::Ok);
+        }
+        const size_t before = rig.line.sent.size();
+        if (row.prepareFirst) {
+            EXPECT_EQ(dialogue.prepare(), ModemResult::Ok);
+        }
+        EXPECT_EQ(dialogue.dial(QStringLiteral("ATD222")), ModemResult::Connected);
+        std::vector<QByteArray> sent;
+        for (size_t i = before; i < rig.line.sent.size(); ++i)
+            sent.push_back(rig.line.sent[i].bytes);
+        EXPECT_EQ(sent, row.sent);
+        EXPECT_EQ(rig.modem.hangUps, row.left == Left::Idle ? 0 : 1);
+        EXPECT_EQ(rig.serial(), 20006);
+    }
+}
+
 TEST(ModemDialogue, ADialThatOutlastsTheWaitIsAborted) {
     ModemRig rig({"--modem-connect-ms", "9000"});
     ModemDialogue dialogue = rig.dialogue();
@@ -126,6 +166,37 @@ TEST(ModemDialogue, ADialThatOutlastsTheWaitIsAborted) {
     EXPECT_FALSE(rig.line.pendingInput().contains("CONNECT"));
     EXPECT_EQ(dialogue.checkCommandMode(), ModemResult::Ok);
     EXPECT_EQ(rig.modem.escapes, 0);
+}
+
+// The dial wait runs out, or a stop cuts it short: a CR makes the modem give up dialling, and
+// a "CONNECT" that crossed it is hung up at once.
+TEST(ModemDialogue, ADialGivenUpLeavesNoCallStanding) {
+    const struct {
+        int stopAtMs; // -1: no stop
+        const char* answerToAbort;
+        ModemResult result;
+        std::vector<QByteArray> sent;
+    } rows[] = {
+        {-1, "\r\nNO CARRIER\r\n", ModemResult::NoAnswer, {"ATD1\r", "\r"}},
+        {-1, "\r\nCONNECT 9600\r\n", ModemResult::NoAnswer, {"ATD1\r", "\r", "+++", "ATH\r"}},
+        {1000, "\r\nNO CARRIER\r\n", ModemResult::Interrupted, {"ATD1\r", "\r"}},
+        {1000, "\r\nCONNECT 9600\r\n", ModemResult::Interrupted, {"ATD1\r", "\r", "+++", "ATH\r"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.answerToAbort);
+        test::FakeSerialLine line;
+        for (const char* answer : {"", row.answerToAbort, "\r\nOK\r\n", "\r\nOK\r\n"})
+            line.queueReply(answer);
+        ModemDialogue dialogue(line, kPort, kShort, [&line] { return line.virtualMs; });
+        if (row.stopAtMs >= 0)
+            dialogue.setStopCheck([&line, &row] { return line.virtualMs >= row.stopAtMs; });
+        EXPECT_EQ(dialogue.dial(QStringLiteral("ATD1")), row.result);
+        EXPECT_EQ(line.sentFrames(), row.sent);
+        // A stop is seen within a slice of the wait, not at its end; the hang-up is not cut.
+        if (row.stopAtMs >= 0) {
+            EXPECT_LT(line.virtualMs, kShort.dialAnswerMs);
+        }
+    }
 }
 
 TEST(ModemDialogue, SilentLine) {
@@ -157,7 +228,6 @@ TEST(ModemDialogue, ResultLinesAndWhatFollowsThem) {
         {"ATD1\r\r\nNO DIAL TONE\r\n", ModemResult::NoDialtone, "\n"},
         {"\nNO DIALTONE\n\nOK\n", ModemResult::NoDialtone, "\nOK\n"},
         {"\r\nNO ANSWER\r\n", ModemResult::NoAnswer, "\n"},
-        {"\r\nERROR\r\n", ModemResult::ModemError, "\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.answer);
@@ -168,6 +238,14 @@ TEST(ModemDialogue, ResultLinesAndWhatFollowsThem) {
         EXPECT_EQ(line.pending, row.left);
         EXPECT_EQ(line.sentFrames().size(), 1u);
     }
+    // A dial refused again after the modem was brought to a known state: the modem's error.
+    test::FakeSerialLine refused;
+    for (const char* answer : {"\r\nERROR\r\n", "AT\r\r\nOK\r\n", "\r\nOK\r\n", "\r\nERROR\r\n"})
+        refused.queueReply(answer);
+    EXPECT_EQ(ModemDialogue(refused, kPort, kShort, [&refused] { return refused.virtualMs; })
+                  .dial(QStringLiteral("ATD1")),
+              ModemResult::ModemError);
+    EXPECT_EQ(refused.sentFrames(), (std::vector<QByteArray>{"ATD1\r", "AT\r", "ATH\r", "ATD1\r"}));
     // A modem that refuses "AT" is in command mode: no escape.
     test::FakeSerialLine line;
     line.queueReply("AT\r\r\nERROR\r\n");
