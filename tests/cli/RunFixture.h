@@ -109,7 +109,6 @@ protected:
     QStringList notes;
     // The program told to stop; empty: never.
     std::function<bool()> stopRequested;
-    FigureOutputs* outputs = nullptr; // --db, --csv
 };
 
 } // namespace rt570::cli::test
