@@ -198,7 +198,18 @@ private:
     bool openingRead() {
         note(QStringLiteral("begin opening read"));
         const int errorsBefore = int(m_host.errors().size());
-        m_session.runOperation([this] { rt570::openingRead(m_session); });
+        m_session.runOperation([this] {
+            try {
+                rt570::openingRead(m_session);
+            } catch (const OperationError& error) {
+                // The window's text alone ("Invalid filename") does not say which file; a log
+                // read the next morning needs the path.
+                const QString path = triedReportPath();
+                if (path.isEmpty() || m_session.reports.FilesOpen != 0)
+                    throw;
+                throw OperationError(error.message() + QStringLiteral(": ") + path);
+            }
+        });
         note(QStringLiteral("end opening read"));
         if (int(m_host.errors().size()) != errorsBefore) {
             fail(RunResult::FileError, kExitFileError);
@@ -215,6 +226,17 @@ private:
         if (std::isfinite(serial) && serial >= 0 && serial <= 4294967295.0)
             m_outcome.serial = quint32(std::nearbyint(serial));
         return true;
+    }
+
+    // The last report file the opening read tried to create: while the set is not open, the one
+    // whose create failed, since the files are made in order and the first failure ends it.
+    // Empty when none was tried.
+    QString triedReportPath() const {
+        QString path;
+        for (const ReportFile& file : m_session.reports.ReportFiles)
+            if (!file.path().isEmpty())
+                path = file.path();
+        return path;
     }
 
     void runOperations() {

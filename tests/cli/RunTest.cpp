@@ -101,7 +101,10 @@ TEST_F(CliRun, MissingReportFolderEndsWithTheWindowsMessage) {
     ASSERT_TRUE(QDir(arcPath()).removeRecursively());
     EXPECT_EQ(run({"params", "values"}), kExitFileError);
     EXPECT_EQ(line.sentFrames().size(), 6u); // no operation ran
-    EXPECT_TRUE(errText().startsWith(QStringLiteral("rt570-cli: Invalid filename\n")))
+    // The window's message, and the file it could not create (the meter's serial number 20570,
+    // the PC's clock 2014-01-05 09:07).
+    EXPECT_TRUE(errText().startsWith(QStringLiteral("rt570-cli: Invalid filename: ") + arcPath() +
+                                     QStringLiteral("/20570D2014_01_05_09_07_par.txt\n")))
         << errText().toStdString();
 }
 
@@ -142,7 +145,8 @@ TEST_F(CliRun, OperationsRunInTheOrderGivenAndAreMarkedInTheTrace) {
 }
 
 TEST_F(CliRun, ModemCallDialsWaitsAndHangsUpEvenWhenTheLinkFails) {
-    EXPECT_EQ(run({"--gsm", "+79001234567", "--blind-dial", "--address", "9", "values"}), kExitLinkFailed);
+    EXPECT_EQ(run({"--gsm", "+79001234567", "--blind-dial", "--address", "9", "values"}),
+              kExitLinkFailed);
     const auto frames = line.sentFrames();
     ASSERT_EQ(frames.size(), 1u + 66 + 2);
     EXPECT_EQ(frames.front(), QByteArray("ATD+79001234567\r"));
@@ -153,7 +157,8 @@ TEST_F(CliRun, ModemCallDialsWaitsAndHangsUpEvenWhenTheLinkFails) {
 }
 
 TEST_F(CliRun, ModemCallWithAnAnsweringMeter) {
-    EXPECT_EQ(run({"--gsm", "ATDT0079001234567", "--blind-dial", "monthly", "2013-12-01"}), kExitOk);
+    EXPECT_EQ(run({"--gsm", "ATDT0079001234567", "--blind-dial", "monthly", "2013-12-01"}),
+              kExitOk);
     const auto frames = line.sentFrames();
     EXPECT_EQ(frames.front(), QByteArray("ATDT00790012345\r")); // 15 characters and CR
     EXPECT_EQ(frames.back(), QByteArray("ATH\r"));
