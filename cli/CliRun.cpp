@@ -70,6 +70,8 @@ public:
             m_session.clock = m_env.clock;
         if (m_env.outputs)
             m_session.figures = m_env.outputs->sink();
+        if (m_env.figures)
+            m_session.figures = m_env.figures;
         m_host.watch(&m_session.display);
     }
     ~Connection() {
@@ -277,20 +279,34 @@ private:
                 parameterReport(session);
                 break;
             case CliOperation::Hourly:
+                giveMeterClock();
                 selectArchiveDate(session, operation.date);
                 hourlyReport(session, operation.date);
                 break;
             case CliOperation::Daily:
+                giveMeterClock();
                 selectArchiveDate(session, operation.date);
                 dailyReport(session, operation.date);
                 break;
             case CliOperation::Monthly:
+                giveMeterClock();
                 selectArchiveDate(session, operation.date);
                 monthlyReport(session, operation.date);
                 break;
             }
         });
         return int(m_host.errors().size()) == errorsBefore;
+    }
+
+    // Before the first archive read of the connection, the meter's clock to the figure sink:
+    // periods that had not ended by it are no figures yet. Only with a sink: without one nobody
+    // needs it, and a plain run sends the requests it always did.
+    void giveMeterClock() {
+        if (!m_session.figures || m_meterClockGiven)
+            return;
+        m_meterClockGiven = true;
+        note(QStringLiteral("meter clock"));
+        m_session.figures->meterClock(readMeterClock(m_session));
     }
 
     void print(const QStringList& lines) const {
@@ -351,6 +367,7 @@ private:
     Session m_session;
     bool m_printValues;
     bool m_callStands = false;
+    bool m_meterClockGiven = false;
     ConnectionOutcome m_outcome;
 };
 

@@ -53,6 +53,8 @@ struct RunEnvironment {
     ModemDialogue::Clock modemClock;
     // Where the figures read go besides the reports (--db, --csv); may be null.
     FigureOutputs* outputs = nullptr;
+    // A sink that takes the figures instead of the outputs' (tests record them); may be null.
+    FigureSink* figures = nullptr;
 };
 
 // How one connection ended.

@@ -65,12 +65,14 @@ protected:
         RunEnvironment environment;
         environment.line = &line;
         environment.host = &host;
-        environment.home = home.path() + QLatin1Char('/');
+        // RT570_HOME as a user may write it: without the separator at its end.
+        environment.home = home.path();
         environment.out = out;
         environment.wait = [this](int ms) { waits.push_back(ms); };
         environment.note = [this](const QString& text) { notes << text; };
         environment.clock = pcClock;
         environment.modemClock = [this] { return line.virtualMs; };
+        environment.figures = figures;
         return parsed.options.collect ? runCollect(parsed.options, environment)
                                       : runConnection(parsed.options, environment);
     }
@@ -101,6 +103,8 @@ protected:
     std::FILE* err = std::tmpfile();
     std::vector<int> waits;
     QStringList notes;
+    // Where the runs report their figures; none when null.
+    FigureSink* figures = nullptr;
 };
 
 } // namespace rt570::cli::test
