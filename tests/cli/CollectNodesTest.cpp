@@ -26,8 +26,10 @@ struct NodeCase {
     const char* list;              // the node list's bytes; null: no list
     std::vector<const char*> args; // "%" stands for the home folder
     int status;
-    std::vector<QString> called; // the names called, in order
-    const char* errWord;         // stderr names this when the run is refused
+    std::vector<QString> called;    // the names called, in order
+    const char* errWord;            // stderr names this when the run is refused
+    const char* busyDial = nullptr; // the modem answers this dial with BUSY: its node is "busy"
+    bool pcClockRefused = false;    // the PC's clock in 2043: every node's set-clock is refused
 };
 
 // A modem on the scripted line answers its commands and connects every call to the meter.
@@ -36,14 +38,20 @@ protected:
     void SetUp() override {
         CliRunFixture::SetUp();
         auto meterAnswer = line.responder;
-        line.responder = [meterAnswer](const QByteArray& sent) {
+        busyDial = GetParam().busyDial;
+        line.responder = [meterAnswer, this](const QByteArray& sent) {
             if (sent.startsWith("ATD"))
-                return QByteArray("\r\nCONNECT 9600\r\n");
+                return QByteArray(busyDial && sent == QByteArray(busyDial) + '\r'
+                                      ? "\r\nBUSY\r\n"
+                                      : "\r\nCONNECT 9600\r\n");
             if (sent == "AT\r" || sent == "+++" || sent == "ATH\r")
                 return QByteArray("\r\nOK\r\n");
             return meterAnswer(sent);
         };
+        if (GetParam().pcClockRefused)
+            pcClock = [] { return QDateTime(QDate(2043, 1, 1), QTime(0, 0, 0)); };
     }
+    const char* busyDial = nullptr;
 };
 
 TEST_P(CliCollect, CallsTheChosenNodesInListOrder) {
@@ -72,8 +80,9 @@ TEST_P(CliCollect, CallsTheChosenNodesInListOrder) {
         ASSERT_EQ(fields.size(), 7) << lines[int(i)].toStdString();
         EXPECT_EQ(fields[0], c.called[i]);
         EXPECT_EQ(dials[int(i)], fields[1] + QLatin1Char('\r'));
-        EXPECT_EQ(fields[2], QStringLiteral("ok"));
-        EXPECT_EQ(fields[3], serial);
+        const bool busy = c.busyDial && fields[1] == QLatin1String(c.busyDial);
+        EXPECT_EQ(fields[2], busy ? QStringLiteral("busy") : QStringLiteral("ok"));
+        EXPECT_EQ(fields[3], busy ? QString() : serial);
     }
     if (c.status == kExitUsage) {
         EXPECT_TRUE(line.calls.empty()); // no port was opened
@@ -111,7 +120,42 @@ INSTANTIATE_TEST_SUITE_P(
                  kExitUsage,
                  {},
                  "%/other.ini"},
-        NodeCase{kNoNodes, {"collect", "set-clock"}, kExitUsage, {}, "%/gsm_csd.ini"}));
+        NodeCase{kNoNodes, {"collect", "set-clock"}, kExitUsage, {}, "%/gsm_csd.ini"},
+        // The run's status is the worst of all nodes, wherever the failing one stands; a
+        // refused set-clock ranks below a failed node, and is no file error.
+        NodeCase{kThreeNodes,
+                 {"collect", "set-clock"},
+                 kExitLinkFailed,
+                 {"A", kCyrillic, "C"},
+                 "",
+                 "ATD111"},
+        NodeCase{kThreeNodes,
+                 {"collect", "set-clock"},
+                 kExitLinkFailed,
+                 {"A", kCyrillic, "C"},
+                 "",
+                 "ATD222"},
+        NodeCase{kThreeNodes,
+                 {"collect", "set-clock"},
+                 kExitRefused,
+                 {"A", kCyrillic, "C"},
+                 "",
+                 nullptr,
+                 true},
+        NodeCase{kThreeNodes,
+                 {"collect", "set-clock"},
+                 kExitLinkFailed,
+                 {"A", kCyrillic, "C"},
+                 "",
+                 "ATD111",
+                 true},
+        NodeCase{kThreeNodes,
+                 {"collect", "set-clock"},
+                 kExitLinkFailed,
+                 {"A", kCyrillic, "C"},
+                 "",
+                 "ATD333",
+                 true}));
 
 } // namespace
 } // namespace rt570::cli::test
