@@ -125,18 +125,6 @@ INSTANTIATE_TEST_SUITE_P(
         // refused set-clock ranks below a failed node, and is no file error.
         NodeCase{kThreeNodes,
                  {"collect", "set-clock"},
-                 kExitLinkFailed,
-                 {"A", kCyrillic, "C"},
-                 "",
-                 "ATD111"},
-        NodeCase{kThreeNodes,
-                 {"collect", "set-clock"},
-                 kExitLinkFailed,
-                 {"A", kCyrillic, "C"},
-                 "",
-                 "ATD222"},
-        NodeCase{kThreeNodes,
-                 {"collect", "set-clock"},
                  kExitRefused,
                  {"A", kCyrillic, "C"},
                  "",
@@ -148,13 +136,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {"A", kCyrillic, "C"},
                  "",
                  "ATD111",
-                 true},
-        NodeCase{kThreeNodes,
-                 {"collect", "set-clock"},
-                 kExitLinkFailed,
-                 {"A", kCyrillic, "C"},
-                 "",
-                 "ATD333",
                  true}));
 
 } // namespace

@@ -150,7 +150,6 @@ TEST_F(CliRun, TheMetersClockGoesToTheFigureSinkOnceBeforeTheArchiveRows) {
         std::vector<QDateTime> clocks;
     } cases[] = {
         {true, false, {"hourly", "2014-01-04", "daily", "2013-12-01"}, 1, {meterClock}},
-        {true, false, {"params", "monthly", "2013-12-10", "hourly", "2014-01-04"}, 1, {meterClock}},
         {true, false, {"values", "daily", "2013-12-01"}, 2, {meterClock}}, // values reads it too
         {true, false, {"values", "params"}, 1, {}},
         {false, false, {"hourly", "2014-01-04", "daily", "2013-12-01"}, 0, {}},

@@ -18,7 +18,6 @@ TEST(HomePath, OneSeparatorBetweenTheHomeAndTheName) {
         {"/home/op/rt570_4/", "gsm_csd.ini", "/home/op/rt570_4/gsm_csd.ini"},
         {"/home/op/rt570_4", "arc/", "/home/op/rt570_4/arc/"},
         {"/home/op/rt570_4", "", "/home/op/rt570_4/"},
-        {"/", "arc/", "/arc/"},
         {"c:\\rt570_4\\", "gsm_csd.ini", "c:\\rt570_4\\gsm_csd.ini"},
         {"c:\\rt570_4", "arc/", "c:\\rt570_4/arc/"},
         {"", "gsm_csd.ini", "gsm_csd.ini"}, // no home: the current folder
