@@ -78,8 +78,13 @@ void CliHost::clearLine() {
 
 void CliHost::message(const QString& text) {
     clearLine();
-    std::fputs(kProgramPrefix, m_err);
-    std::fputs(text.toUtf8().constData(), m_err);
+    QString lines = QLatin1String(kProgramPrefix) + text;
+    if (m_stampClock) {
+        const QString stamp =
+            m_stampClock().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")) + QLatin1Char(' ');
+        lines = stamp + lines.replace(QLatin1Char('\n'), QLatin1Char('\n') + stamp);
+    }
+    std::fputs(lines.toUtf8().constData(), m_err);
     std::fputc('\n', m_err);
     std::fflush(m_err);
 }

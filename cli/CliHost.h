@@ -2,6 +2,7 @@
 
 #include "link/Host.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <cstdio>
@@ -18,9 +19,14 @@ namespace rt570::cli {
 // errors. Errors that end an operation are printed at once and kept for the exit status.
 class CliHost : public Host {
 public:
+    using Clock = std::function<QDateTime()>;
+
     // `err` is where the progress and the errors go; `drawProgress` only when it is a terminal
-    // and the user did not turn the bar off.
-    CliHost(std::FILE* err, bool drawProgress) : m_err(err), m_drawProgress(drawProgress) {}
+    // and the user did not turn the bar off. With a `stampClock` every line written begins with
+    // its local date and time ("2026-12-10T01:30:05 "), so that a log appended night after night
+    // (cron, systemd) shows when each line was written; for stderr that is not a terminal.
+    CliHost(std::FILE* err, bool drawProgress, Clock stampClock = {})
+        : m_err(err), m_drawProgress(drawProgress), m_stampClock(std::move(stampClock)) {}
 
     // The display whose status text and progress the bar shows.
     void watch(const Display* display) { m_display = display; }
@@ -51,6 +57,7 @@ private:
 
     std::FILE* m_err;
     bool m_drawProgress;
+    Clock m_stampClock;
     const Display* m_display = nullptr;
     QString m_drawn; // the line on the terminal now; empty when there is none
     QStringList m_errors;

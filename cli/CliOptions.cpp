@@ -163,6 +163,10 @@ QString takeOperations(QStringList words, const QDate& today, CliOptions& option
                 return QStringLiteral("bad date '%1' for %2 (YYYY-MM-DD from 2000-01-01 to "
                                       "2042-12-31, today or yesterday)")
                     .arg(text, word);
+            if (operation.date > today)
+                return QStringLiteral("the date %1 for %2 is after the PC's date %3: none of its "
+                                      "periods has ended yet")
+                    .arg(text, word, today.toString(Qt::ISODate));
         }
         options.operations.push_back(operation);
     }

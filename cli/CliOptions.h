@@ -39,8 +39,8 @@ struct CliOptions {
 };
 
 // The arguments after the program name; `today` is the PC's local date that the date words
-// "today" and "yesterday" stand for. On bad usage `error` says what is wrong and `options` must
-// not be used.
+// "today" and "yesterday" stand for, and the last date an archive operation may ask for. On bad
+// usage `error` says what is wrong and `options` must not be used.
 struct ParsedArguments {
     CliOptions options;
     QString error;

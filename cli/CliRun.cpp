@@ -86,6 +86,8 @@ public:
             m_session.clock = m_env.clock;
         if (m_env.outputs)
             m_session.figures = m_env.outputs->sink();
+        if (m_env.figures)
+            m_session.figures = m_env.figures;
         m_host.watch(&m_session.display);
     }
     ~Connection() {
@@ -250,7 +252,18 @@ private:
     bool openingRead() {
         note(QStringLiteral("begin opening read"));
         const int errorsBefore = int(m_host.errors().size());
-        m_session.runOperation([this] { rt570::openingRead(m_session); });
+        m_session.runOperation([this] {
+            try {
+                rt570::openingRead(m_session);
+            } catch (const OperationError& error) {
+                // The window's text alone ("Invalid filename") does not say which file; a log
+                // read the next morning needs the path.
+                const QString path = triedReportPath();
+                if (path.isEmpty() || m_session.reports.FilesOpen != 0)
+                    throw;
+                throw OperationError(error.message() + QStringLiteral(": ") + path);
+            }
+        });
         note(QStringLiteral("end opening read"));
         if (int(m_host.errors().size()) != errorsBefore) {
             fail(RunResult::FileError, kExitFileError);
@@ -267,6 +280,17 @@ private:
         if (std::isfinite(serial) && serial >= 0 && serial <= 4294967295.0)
             m_outcome.serial = quint32(std::nearbyint(serial));
         return true;
+    }
+
+    // The last report file the opening read tried to create: while the set is not open, the one
+    // whose create failed, since the files are made in order and the first failure ends it.
+    // Empty when none was tried.
+    QString triedReportPath() const {
+        QString path;
+        for (const ReportFile& file : m_session.reports.ReportFiles)
+            if (!file.path().isEmpty())
+                path = file.path();
+        return path;
     }
 
     void runOperations() {
@@ -307,20 +331,34 @@ private:
                 parameterReport(session);
                 break;
             case CliOperation::Hourly:
+                giveMeterClock();
                 selectArchiveDate(session, operation.date);
                 hourlyReport(session, operation.date);
                 break;
             case CliOperation::Daily:
+                giveMeterClock();
                 selectArchiveDate(session, operation.date);
                 dailyReport(session, operation.date);
                 break;
             case CliOperation::Monthly:
+                giveMeterClock();
                 selectArchiveDate(session, operation.date);
                 monthlyReport(session, operation.date);
                 break;
             }
         });
         return int(m_host.errors().size()) == errorsBefore;
+    }
+
+    // Before the first archive read of the connection, the meter's clock to the figure sink:
+    // periods that had not ended by it are no figures yet. Only with a sink: without one nobody
+    // needs it, and a plain run sends the requests it always did.
+    void giveMeterClock() {
+        if (!m_session.figures || m_meterClockGiven)
+            return;
+        m_meterClockGiven = true;
+        note(QStringLiteral("meter clock"));
+        m_session.figures->meterClock(readMeterClock(m_session));
     }
 
     void print(const QStringList& lines) const {
@@ -381,6 +419,7 @@ private:
     Session m_session;
     bool m_printValues;
     bool m_callStands = false;
+    bool m_meterClockGiven = false;
     ConnectionOutcome m_outcome;
 };
 

@@ -57,6 +57,8 @@ struct RunEnvironment {
     QString version;
     // True once the program has been told to stop (a signal); may be empty.
     std::function<bool()> stopRequested;
+    // A sink that takes the figures instead of the outputs' (tests record them); may be null.
+    FigureSink* figures = nullptr;
 };
 
 // How one connection ended.

@@ -4,6 +4,7 @@
 #include "cli/CliRun.h"
 #include "cli/FigureOutputs.h"
 #include "gsm/NodeListReader.h"
+#include "state/RunState.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -78,7 +79,7 @@ QString summaryLine(const QString& name, const QString& phone, const QString& re
 int runCollect(const CliOptions& options, const RunEnvironment& environment) {
     CliHost& host = *environment.host;
     const QString path = options.nodesPath.isEmpty()
-                             ? environment.home + QStringLiteral("gsm_csd.ini")
+                             ? homePath(environment.home, QStringLiteral("gsm_csd.ini"))
                              : options.nodesPath;
     std::vector<Node> nodes;
     const QString problem = selectNodes(options, path, nodes);

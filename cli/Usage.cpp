@@ -50,14 +50,15 @@ QString usageText() {
         "\n"
         "Operations:\n"
         "  values              current values and the clock, printed one per line (UTF-8):\n"
-        "                      G1..G4, V1..V4, В1..В4, Tс, date, time (not with collect)\n"
+        "                      G1..G4, V1..V4, В1..В4, Tс, date, time (with collect: read,\n"
+        "                      not printed)\n"
         "  set-clock           the PC's clock to the meter\n"
         "  params              the parameter report (_par.txt)\n"
         "  hourly DATE         the hourly report of that day (_chas.txt)\n"
         "  daily DATE          the daily report of that date's month (_sut.txt)\n"
         "  monthly DATE        the monthly report of that date's month (_mes.txt)\n"
         "  DATE is YYYY-MM-DD from 2000-01-01 to 2042-12-31, today or yesterday (the PC's\n"
-        "  local date).\n"
+        "  local date); a date after the PC's date is refused.\n"
         "\n"
         "Exit status:\n"
         "  0  every request of the run was answered (collect: every node ok)\n"
@@ -65,9 +66,9 @@ QString usageText() {
         "     failed, the opening read failed (no files, no operations), or a later request\n"
         "     ran out of attempts (its report is still written in full); collect: a node failed\n"
         "  2  bad usage\n"
-        "  3  a report file, a CSV file or the database could not be created or written (the\n"
-        "     message on stderr); a --db or --csv that cannot be used ends the run before\n"
-        "     any port is opened\n"
+        "  3  a report file, a CSV file, the database or the trace could not be created or\n"
+        "     written (the message on stderr); a --db or --csv that cannot be used ends the\n"
+        "     run before any port is opened\n"
         "  4  an operation was refused: set-clock with the PC's clock outside 2001-2042 (the\n"
         "     other operations still run)\n"
         "\n"
@@ -75,7 +76,8 @@ QString usageText() {
         "$RT570_HOME/comN when that exists; the node list is its gsm_csd.ini); the decimal\n"
         "separator of the regional settings (LC_ALL, LC_NUMERIC, LANG).\n"
         "On a terminal stderr shows a progress bar; at the end it shows one line with the\n"
-        "counts of requests, errors and time-outs.\n");
+        "counts of requests, errors and time-outs. When stderr is not a terminal (cron,\n"
+        "systemd), each of its lines begins with the local date and time (2026-12-10T01:30:05).\n");
 }
 
 } // namespace rt570::cli

@@ -12,6 +12,7 @@
 #include "state/RunState.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QThread>
 #include <cstdio>
 #include <memory>
@@ -45,18 +46,24 @@ int main(int argc, char* argv[]) {
     if (!options.device.isEmpty())
         port.setDeviceOverride(options.device);
 
+    // Bad usage above is told plainly, at once, as other programs do; from here on, a log that
+    // is not a terminal gets the date and time of each line.
+    const bool terminal = isTerminal(stderr);
+    CliHost host(
+        stderr, !options.noProgress && terminal,
+        terminal ? CliHost::Clock() : [] { return QDateTime::currentDateTime(); });
+
     std::unique_ptr<TracingSerialLine> trace;
     if (!options.tracePath.isEmpty()) {
         trace = std::make_unique<TracingSerialLine>(port, options.tracePath);
         if (!trace->isOpen()) {
-            std::fprintf(stderr, "rt570-cli: cannot open the trace file '%s': %s\n",
-                         options.tracePath.toUtf8().constData(),
-                         trace->errorString().toUtf8().constData());
-            return kExitUsage;
+            // An output that cannot be written, as a report file that cannot be.
+            host.message(QStringLiteral("cannot open the trace file '%1': %2")
+                             .arg(options.tracePath, trace->errorString()));
+            return kExitFileError;
         }
     }
 
-    CliHost host(stderr, !options.noProgress && isTerminal(stderr));
     // The store and the CSV folder are checked before any port is opened or number dialled: a
     // night of calls whose figures could not be kept would cost money and give nothing.
     FigureOutputs outputs(options.dbPath, options.csvFolder, decimalSeparator());

@@ -47,6 +47,13 @@ bool ReadClock(RunState& session) {
     return answered;
 }
 
+QDateTime readMeterClock(RunState& session) {
+    Link& link = session.link;
+    if (!link.requestClock())
+        return QDateTime();
+    return meterClockTime(link.DateCode, link.ClockSeconds);
+}
+
 void writePcClock(RunState& session) {
     const QDateTime now = session.clock();
     const QDate date = now.date();

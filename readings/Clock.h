@@ -11,6 +11,10 @@ class RunState;
 // The clock request (16 attempts) and its display in the date and time labels. True when the
 // meter answered.
 bool ReadClock(RunState& session);
+// The meter's clock as its wall time, for the figures: the clock request (16 attempts), the
+// date and time labels left as they are. Invalid when the meter did not answer or its answer
+// names no date and time.
+QDateTime readMeterClock(RunState& session);
 // "Время ПК в прибор": the PC's clock to the meter.
 void writePcClock(RunState& session);
 

@@ -6,16 +6,17 @@
 #
 #   scripts/check-deb.sh PACKAGE.deb [WORK_DIR]
 #
-# WORK_DIR (default: a new folder under /var/tmp) holds the root; it is deleted at the end
-# unless KEEP_ROOT=1.
+# A new folder made in WORK_DIR (default /var/tmp) holds the root; that folder, and nothing else
+# of WORK_DIR, is deleted at the end unless KEEP_ROOT=1.
 set -euo pipefail
 
 [ $# -ge 1 ] && [ -f "$1" ] || { echo "usage: $0 PACKAGE.deb [WORK_DIR]" >&2; exit 2; }
 [ "$(id -u)" -eq 0 ] || { echo "check-deb.sh: needs root (debootstrap, chroot, mount)" >&2; exit 2; }
 deb=$(realpath "$1")
-work=${2:-$(mktemp -d /var/tmp/rt570-check-deb.XXXXXX)}
-mkdir -p "$work"
-work=$(realpath "$work")
+parent=${2:-/var/tmp}
+[ -d "$parent" ] || { echo "check-deb.sh: no folder $parent" >&2; exit 2; }
+# Only what this run made is removed at the end: never the folder it was given.
+work=$(mktemp -d "$(realpath "$parent")/rt570-check-deb.XXXXXX")
 root=$work/root
 package=$(dpkg-deb -f "$deb" Package)
 version=$(dpkg-deb -f "$deb" Version)
@@ -61,7 +62,9 @@ unmount_all() {
 }
 cleanup() {
     unmount_all
-    if [ "${KEEP_ROOT:-0}" != 1 ] && ! grep -q " $root/" /proc/mounts; then
+    if [ "${KEEP_ROOT:-0}" = 1 ]; then
+        echo "the root is kept in $root"
+    elif ! grep -q " $root/" /proc/mounts; then
         rm -rf --one-file-system "$work"
     fi
 }

@@ -18,7 +18,7 @@ MSG
 fi
 
 mkdir -p "$home/arc"
-iconv -f UTF-8 -t WINDOWS-1251 "$here/scripts/demo/gsm_csd.ini.utf8" >"$home/gsm_csd.ini"
+cp "$here/packaging/examples/gsm_csd.ini" "$home/gsm_csd.ini"
 rm -f "$home/com3" "$home/com4"
 
 pids=()

@@ -8,11 +8,7 @@
 namespace rt570 {
 
 RunState::RunState(SerialLine& line, Host& host, QString home)
-    : link(line, host), m_host(host), m_home(std::move(home)) {
-    if (!m_home.isEmpty() && !m_home.endsWith(QLatin1Char('/')) &&
-        !m_home.endsWith(QLatin1Char('\\')))
-        m_home += QLatin1Char('/');
-}
+    : link(line, host), m_host(host), m_home(homePath(home, QString())) {}
 
 void RunState::changed() {
     m_host.displayChanged();
@@ -28,10 +24,16 @@ void RunState::setProgress(int position) {
     changed();
 }
 
+QString homePath(const QString& home, const QString& name) {
+    if (home.isEmpty() || home.endsWith(QLatin1Char('/')) || home.endsWith(QLatin1Char('\\')))
+        return home + name;
+    return home + QLatin1Char('/') + name;
+}
+
 QString defaultHome() {
     const QString env = qEnvironmentVariable("RT570_HOME");
     if (!env.isEmpty())
-        return env;
+        return homePath(env, QString());
 #ifdef Q_OS_WIN
     return QStringLiteral("c:\\rt570_4\\");
 #else

@@ -19,6 +19,12 @@ class FigureSink;
 class Host;
 class SerialLine;
 
+// `name` (a file or folder: "arc/", "gsm_csd.ini") in the folder `home` (RT570_HOME): a "/"
+// goes between them unless `home` is empty or already ends in "/" or "\\". The paths in
+// RT570_HOME are made here, so that it may be written with or without the separator (the serial
+// backend, below this layer, finds "comN" there with QDir, which does the same).
+QString homePath(const QString& home, const QString& name);
+
 // Everything one run of the tool shares between its operations: the link, the value and archive
 // tables, the formats, the report files, the node list, the parameter names, the selected date
 // and the texts on the window. The operations work on it; the session layer adds the guard that
@@ -30,8 +36,8 @@ public:
     Host& host() { return m_host; }
     // RT570_HOME, ending in a separator: base of "arc/" and of "gsm_csd.ini".
     const QString& home() const { return m_home; }
-    QString reportFolder() const { return m_home + QStringLiteral("arc/"); }
-    QString nodeListPath() const { return m_home + QStringLiteral("gsm_csd.ini"); }
+    QString reportFolder() const { return homePath(m_home, QStringLiteral("arc/")); }
+    QString nodeListPath() const { return homePath(m_home, QStringLiteral("gsm_csd.ini")); }
 
     // The PC's local clock; tests put a fixed time here.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };

@@ -42,6 +42,27 @@ TEST_F(HostOutput, WithoutATerminalOnlyErrorsAndMessagesAppear) {
     EXPECT_EQ(host.errors(), QStringList{QStringLiteral("Invalid filename")});
 }
 
+// A log that is not a terminal: each line begins with the time it was written, taken anew for
+// every message; the lines of a message that has several each get it.
+TEST_F(HostOutput, WithAStampClockEveryLineBeginsWithItsLocalTime) {
+    QDateTime now(QDate(2026, 12, 10), QTime(1, 30, 5));
+    CliHost host(err, false, [&now] {
+        const QDateTime t = now;
+        now = now.addSecs(61);
+        return t;
+    });
+    host.watch(&display);
+    display.statusText = QStringLiteral("Считывание часовых архивов");
+    host.displayChanged();
+    host.showError(QStringLiteral("Invalid filename"));
+    host.message(QStringLiteral("first\nsecond"));
+    host.finish();
+    EXPECT_EQ(contents(err), QByteArray("2026-12-10T01:30:05 rt570-cli: Invalid filename\n"
+                                        "2026-12-10T01:31:06 rt570-cli: first\n"
+                                        "2026-12-10T01:31:06 second\n"));
+    EXPECT_EQ(host.errors(), QStringList{QStringLiteral("Invalid filename")});
+}
+
 TEST_F(HostOutput, OnATerminalOneLineIsRedrawnAndClearedBeforeMessages) {
     CliHost host(err, true);
     host.watch(&display);

@@ -38,6 +38,11 @@ const char kEveryAnswer[] = "[baza]\r\nkol_uzlov=9\r\n"
                             "tel_7=89001234567\r\nname_u7=Bare\r\n"
                             "tel_8=atd111\r\nname_u8=Lower\r\n"
                             "tel_9=ATD+7900123456789\r\nname_u9=Long\r\n";
+// The first node's dial is answered BUSY, the others connect.
+const char kBusyFirst[] = "[baza]\r\nkol_uzlov=3\r\n"
+                          "tel_1=ATD91\r\nname_u1=A\r\n"
+                          "tel_2=ATD222\r\nname_u2=B\r\n"
+                          "tel_3=ATD333\r\nname_u3=C\r\n";
 // A zero byte ends the list's text: the second node's phone and all after it are empty.
 const char kCutByZero[] = "[baza]\r\nkol_uzlov=3\r\n"
                           "tel_1=ATD111\r\nname_u1=A\r\n"
@@ -52,6 +57,7 @@ struct NodeCase {
     const char* errWord;                   // stderr names this once (a refused run names the list)
     std::vector<const char*> results = {}; // the lines' result words; empty: every one "ok"
     int errCount = 1;                      // how often stderr names errWord
+    bool pcClockRefused = false;           // the PC's clock in 2043: set-clock is refused
 };
 
 // A modem on the scripted line answers its commands and connects every call to the meter,
@@ -93,6 +99,8 @@ protected:
 
 TEST_P(CliCollect, CallsTheChosenNodesInListOrder) {
     const NodeCase& c = GetParam();
+    if (c.pcClockRefused)
+        pcClock = [] { return QDateTime(QDate(2043, 1, 1), QTime(0, 0, 0)); };
     const QString listPath = home.path() + QStringLiteral("/gsm_csd.ini");
     if (!c.list.isEmpty()) {
         QFile file(listPath);
@@ -146,8 +154,8 @@ TEST_F(ModemLine, CollectToldToStopEndsAfterTheInterruptedNode) {
     list.write(kThreeNodes);
     list.close();
     const QString db = home.path() + QStringLiteral("/f.db");
-    FigureOutputs figures(db, QString(), QLatin1Char('.'));
-    outputs = &figures;
+    FigureOutputs stored(db, QString(), QLatin1Char('.'));
+    outputs = &stored;
     // Ten requests into the second call.
     stopRequested = [this] {
         int dials = 0, requests = 0;
@@ -236,7 +244,25 @@ INSTANTIATE_TEST_SUITE_P(
                  {"A", "", ""},
                  "the phone text is empty",
                  {"ok", "bad phone", "bad phone"},
-                 2}));
+                 2},
+        // The run's status is the worst of all nodes, wherever the failing one stands; a
+        // refused set-clock ranks below a failed node, and is no file error.
+        NodeCase{kThreeNodes,
+                 {"collect", "set-clock"},
+                 kExitRefused,
+                 {"A", kCyrillic, "C"},
+                 "",
+                 {},
+                 1,
+                 true},
+        NodeCase{kBusyFirst,
+                 {"collect", "set-clock"},
+                 kExitLinkFailed,
+                 {"A", "B", "C"},
+                 "",
+                 {"busy", "ok", "ok"},
+                 1,
+                 true}));
 
 // The figure store's write lock is held by another program from before the run; it lets go when
 // `releaseAt` is dialled, or never. Figures held back wait for a later write; what is still held
@@ -272,8 +298,8 @@ TEST_F(CliCollectStore, FiguresALockHeldBackLandLaterOrAreLost) {
         err = std::tmpfile();
         QTemporaryDir dir;
         const QString db = dir.filePath(QStringLiteral("figures.db"));
-        FigureOutputs figures(db, QString(), QLatin1Char('.'), 50);
-        outputs = &figures;
+        FigureOutputs stored(db, QString(), QLatin1Char('.'), 50);
+        outputs = &stored;
         int calls = 0;
         pcClock = [&calls] { return fixedNow().addSecs(calls++); };
         auto other = std::make_unique<rt570::test::DatabaseProbe>(db);

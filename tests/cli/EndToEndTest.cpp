@@ -186,8 +186,12 @@ TEST(CliEndToEnd, MissingReportFolderExitsThreeWithTheWindowsMessage) {
     ASSERT_TRUE(QDir(home.arc()).removeRecursively());
     const CliResult result = runCli({QStringLiteral("params")}, home.path());
     EXPECT_EQ(result.exitCode, kExitFileError);
-    EXPECT_TRUE(result.err.startsWith(QStringLiteral("rt570-cli: Invalid filename\n")))
-        << result.err.toStdString();
+    // stderr is a pipe here: each line begins with the local date and time. The message names
+    // the file that could not be created.
+    const QRegularExpression firstLine(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d rt570-cli: Invalid filename: ") +
+        QRegularExpression::escape(home.arc()) + QStringLiteral("20570D[0-9_]{16}_par\\.txt\n"));
+    EXPECT_TRUE(firstLine.match(result.err).hasMatch()) << result.err.toStdString();
     EXPECT_FALSE(QDir(home.arc()).exists()); // the tool never makes the folder
 }
 
@@ -212,6 +216,14 @@ TEST(CliEndToEnd, BadUsageExitsTwoBeforeTouchingThePort) {
         EXPECT_TRUE(result.err.contains(QStringLiteral("rt570-cli --help")));
     }
     EXPECT_FALSE(QFile::exists(trace));
+    EXPECT_TRUE(home.reports().isEmpty());
+
+    // A trace that cannot be written is an output failure, as a report file is, not bad usage.
+    const QString noFolder = home.path() + QStringLiteral("no-folder/trace.log");
+    const CliResult traceless =
+        runCli({QStringLiteral("--trace"), noFolder, QStringLiteral("values")}, home.path());
+    EXPECT_EQ(traceless.exitCode, kExitFileError);
+    EXPECT_TRUE(traceless.err.contains(noFolder)) << traceless.err.toStdString();
     EXPECT_TRUE(home.reports().isEmpty());
 
     const CliResult help = runCli({QStringLiteral("--help")}, home.path());

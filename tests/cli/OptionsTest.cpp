@@ -6,11 +6,12 @@
 namespace rt570::cli {
 namespace {
 
-ParsedArguments parse(std::initializer_list<const char*> args) {
+ParsedArguments parse(std::initializer_list<const char*> args,
+                      const QDate& today = QDate::currentDate()) {
     QStringList list;
     for (const char* a : args)
         list << QString::fromUtf8(a);
-    return parseArguments(list);
+    return parseArguments(list, today);
 }
 
 TEST(CliOptions, DefaultsAreTheWindowsStartUpSelections) {
@@ -54,7 +55,8 @@ TEST(CliOptions, EveryRateOfTheSelectorMapsToItsItem) {
 
 TEST(CliOptions, OperationsKeepTheirOrderAndDates) {
     const ParsedArguments p = parse({"hourly", "2014-01-05", "values", "monthly", "2042-12-31",
-                                     "params", "daily", "2000-01-01", "hourly", "2012-02-29"});
+                                     "params", "daily", "2000-01-01", "hourly", "2012-02-29"},
+                                    QDate(2042, 12, 31));
     ASSERT_TRUE(p.ok()) << p.error.toStdString();
     const auto& ops = p.options.operations;
     ASSERT_EQ(ops.size(), 6u);
@@ -126,7 +128,8 @@ TEST(CliOptions, HelpAndVersionNeedNoOperation) {
 }
 
 // "today" and "yesterday" are the PC's local date and the day before, and must still be dates
-// the archive date code can address.
+// the archive date code can address. A date after the PC's date is refused, naming it: none of
+// its hours, days or months has ended.
 TEST(CliOptions, DateWordsFollowTheInjectedDate) {
     const struct {
         QDate today;
@@ -143,6 +146,11 @@ TEST(CliOptions, DateWordsFollowTheInjectedDate) {
         {QDate(2043, 1, 1), "today", QDate()},
         {QDate(2014, 1, 5), "Today", QDate()},
         {QDate(2014, 1, 5), "tomorrow", QDate()},
+        {QDate(2026, 12, 10), "2026-12-10", QDate(2026, 12, 10)},
+        {QDate(2026, 12, 10), "2026-12-09", QDate(2026, 12, 9)},
+        {QDate(2026, 12, 10), "2026-12-11", QDate()},
+        {QDate(2026, 12, 31), "2027-01-01", QDate()},
+        {QDate(2014, 1, 5), "2042-12-31", QDate()},
     };
     for (const auto& c : cases) {
         const std::string what = c.today.toString(Qt::ISODate).toStdString() + " " + c.word;
@@ -150,6 +158,7 @@ TEST(CliOptions, DateWordsFollowTheInjectedDate) {
             parseArguments({QStringLiteral("daily"), QString::fromLatin1(c.word)}, c.today);
         if (!c.expected.isValid()) {
             EXPECT_FALSE(p.ok()) << what;
+            EXPECT_TRUE(p.error.contains(QString::fromLatin1(c.word))) << p.error.toStdString();
             continue;
         }
         ASSERT_TRUE(p.ok()) << what << ": " << p.error.toStdString();

@@ -66,7 +66,8 @@ protected:
         RunEnvironment environment;
         environment.line = &line;
         environment.host = &host;
-        environment.home = home.path() + QLatin1Char('/');
+        // RT570_HOME as a user may write it: without the separator at its end.
+        environment.home = home.path();
         environment.out = out;
         environment.wait = [this](int ms) { waits.push_back(ms); };
         environment.note = [this](const QString& text) { notes << text; };
@@ -75,6 +76,7 @@ protected:
         environment.outputs = outputs;
         environment.version = QStringLiteral("9.8.7");
         environment.stopRequested = stopRequested;
+        environment.figures = figures;
         return parsed.options.collect ? runCollect(parsed.options, environment)
                                       : runConnection(parsed.options, environment);
     }
@@ -109,6 +111,8 @@ protected:
     QStringList notes;
     // The program told to stop; empty: never.
     std::function<bool()> stopRequested;
+    // Where the runs report their figures; none when null.
+    FigureSink* figures = nullptr;
 };
 
 } // namespace rt570::cli::test

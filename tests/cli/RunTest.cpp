@@ -7,7 +7,10 @@
 #include "session/Session.h"
 #include "sim/MeterParameters.h"
 #include "support/QStringPrinter.h"
+#include "support/RecordingFigureSink.h"
 #include "support/RecordingHost.h"
+
+#include <QTimeZone>
 
 namespace rt570::cli::test {
 namespace {
@@ -101,7 +104,10 @@ TEST_F(CliRun, MissingReportFolderEndsWithTheWindowsMessage) {
     ASSERT_TRUE(QDir(arcPath()).removeRecursively());
     EXPECT_EQ(run({"params", "values"}), kExitFileError);
     EXPECT_EQ(line.sentFrames().size(), 6u); // no operation ran
-    EXPECT_TRUE(errText().startsWith(QStringLiteral("rt570-cli: Invalid filename\n")))
+    // The window's message, and the file it could not create (the meter's serial number 20570,
+    // the PC's clock 2014-01-05 09:07).
+    EXPECT_TRUE(errText().startsWith(QStringLiteral("rt570-cli: Invalid filename: ") + arcPath() +
+                                     QStringLiteral("/20570D2014_01_05_09_07_par.txt\n")))
         << errText().toStdString();
 }
 
@@ -140,6 +146,47 @@ TEST_F(CliRun, SilentClockStillPrintsTheLabelsAndFailsTheRun) {
     // The reply buffer's pre-fill, decoded.
     EXPECT_EQ(lines[13], QStringLiteral("Дата:  2000.16.84 "));
     EXPECT_EQ(lines[14], QStringLiteral("Время:  30:09:01"));
+}
+
+// With a figure sink, the meter's clock (set to 2014-01-05 08:30:15) is read once per
+// connection, however many archive operations there are, and reaches the sink before their
+// rows; invalid when the meter leaves it unanswered. Without a sink, or without an archive
+// operation, no clock request is added to the run.
+TEST_F(CliRun, TheMetersClockGoesToTheFigureSinkOnceBeforeTheArchiveRows) {
+    ASSERT_TRUE(meter.setClock(1401050830, 15));
+    const QDateTime meterClock(QDate(2014, 1, 5), QTime(8, 30, 15), QTimeZone::utc());
+    const struct {
+        bool sink;
+        bool silentClock;
+        std::initializer_list<const char*> args;
+        int clockRequests; // command 1, each attempt counted
+        std::vector<QDateTime> clocks;
+    } cases[] = {
+        {true, false, {"hourly", "2014-01-04", "daily", "2013-12-01"}, 1, {meterClock}},
+        {true, false, {"values", "daily", "2013-12-01"}, 2, {meterClock}}, // values reads it too
+        {true, false, {"values", "params"}, 1, {}},
+        {false, false, {"hourly", "2014-01-04", "daily", "2013-12-01"}, 0, {}},
+        {true, true, {"hourly", "2014-01-04"}, 16, {QDateTime()}},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::to_string(&c - cases);
+        line.clear();
+        rt570::test::RecordingFigureSink sink;
+        figures = c.sink ? &sink : nullptr;
+        silentWhen = [&c](const QByteArray& f) { return c.silentClock && commandOf(f) == 1; };
+        run(c.args);
+        int clockRequests = 0;
+        for (const QByteArray& frame : line.sentFrames())
+            clockRequests += commandOf(frame) == 1 ? 1 : 0;
+        EXPECT_EQ(clockRequests, c.clockRequests) << what;
+        ASSERT_EQ(sink.meterClocks.size(), c.clocks.size()) << what;
+        for (size_t i = 0; i < c.clocks.size(); ++i) {
+            EXPECT_EQ(sink.meterClocks[i].wallTime, c.clocks[i])
+                << what << ": " << sink.meterClocks[i].wallTime.toString(Qt::ISODate).toStdString();
+            EXPECT_EQ(sink.meterClocks[i].archivesBefore, 0u) << what;
+        }
+        EXPECT_EQ(sink.archives.empty(), c.clocks.empty()) << what;
+    }
 }
 
 TEST_F(CliRun, OperationsRunInTheOrderGivenAndAreMarkedInTheTrace) {

@@ -32,6 +32,20 @@ TEST(NodeListFile, ReadsTheShippedExample) {
     EXPECT_TRUE(nodes.entries[0].name.isEmpty());
 }
 
+// The example the package installs: Windows-1251 as the window reads it, and phone texts that
+// are dialled whole (15 characters at most).
+TEST(NodeListFile, ReadsThePackagesExample) {
+    const NodeDirectory nodes =
+        LoadNodeDirectory(QStringLiteral(RT570_TESTS_DIR "/../packaging/examples/gsm_csd.ini"));
+    ASSERT_EQ(nodes.loaded, 3);
+    EXPECT_EQ(nodes.entries[1].name, QStringLiteral("Котельная №1"));
+    EXPECT_EQ(nodes.entries[3].name, QStringLiteral("Насосная станция"));
+    for (int n = 1; n <= nodes.loaded; ++n) {
+        EXPECT_TRUE(nodes.entries[size_t(n)].phone.startsWith(QLatin1String("ATD"))) << n;
+        EXPECT_LE(nodes.entries[size_t(n)].phone.size(), 15) << n;
+    }
+}
+
 TEST(NodeListFile, MissingDirectoryOrEmptyFileGivesNoNodes) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -5,6 +5,7 @@
 #include "support/RecordingHost.h"
 
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 namespace rt570 {
@@ -62,6 +63,33 @@ TEST_F(ClockOperations, SilentMeterShowsThePrefill) {
     EXPECT_EQ(session.link.LinkFailed, 1);
     EXPECT_EQ(session.display.dateLabel, "Дата:  2000.16.84 ");
     EXPECT_EQ(session.display.timeLabel, "Время:  30:09:01");
+}
+
+// The meter's clock for the figures: its wall time from one clock request, or invalid when the
+// meter is silent or its answer names no date and time; the labels stay as they were.
+TEST_F(ClockOperations, MeterClockIsTheMetersWallTimeOrInvalid) {
+    const struct {
+        uint32_t dateCode;
+        uint8_t seconds;
+        bool silent;
+        QDateTime expected;
+        size_t frames;
+    } cases[] = {
+        {1401050907, 3, false, QDateTime(QDate(2014, 1, 5), QTime(9, 7, 3), QTimeZone::utc()), 1},
+        {1402300907, 3, false, QDateTime(), 1},  // 30 February
+        {1401050907, 60, false, QDateTime(), 1}, // second 60
+        {1401050907, 3, true, QDateTime(), 16},
+    };
+    for (const auto& c : cases) {
+        line.clear();
+        meter.dateCode = c.dateCode;
+        meter.seconds = c.seconds;
+        meter.silent = c.silent;
+        session.display.dateLabel = QStringLiteral("before");
+        EXPECT_EQ(readMeterClock(session), c.expected) << c.dateCode << " " << int(c.seconds);
+        EXPECT_EQ(line.sentFrames().size(), c.frames) << c.dateCode;
+        EXPECT_EQ(session.display.dateLabel, QStringLiteral("before"));
+    }
 }
 
 TEST_F(ClockOperations, PcClockGoesToTheMeter) {

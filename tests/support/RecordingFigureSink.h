@@ -22,6 +22,10 @@ public:
         QDateTime readAt;
         std::vector<ParameterFigure> rows;
     };
+    struct MeterClockCall {
+        QDateTime wallTime;
+        size_t archivesBefore = 0; // archive calls that came before it
+    };
 
     void reportSetOpened(quint32 serial, const QString& stem) override {
         reportSets.push_back({serial, stem});
@@ -36,12 +40,16 @@ public:
     void parameters(const QDateTime& readAt, const std::vector<ParameterFigure>& rows) override {
         parameterCalls.push_back({readAt, rows});
     }
+    void meterClock(const QDateTime& wallTime) override {
+        meterClocks.push_back({wallTime, archives.size()});
+    }
 
     std::vector<ReportSetCall> reportSets;
     std::vector<CurrentFigures> current;
     std::vector<ArchiveCall> archives;
     std::vector<IntegratorFigures> integratorCalls;
     std::vector<ParameterCall> parameterCalls;
+    std::vector<MeterClockCall> meterClocks;
 };
 
 } // namespace rt570::test
