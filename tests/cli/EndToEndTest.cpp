@@ -72,6 +72,21 @@ struct Home {
     QTemporaryDir dir;
 };
 
+// A silent peer on <home>/com5 whose device another program holds open.
+struct HeldPort {
+    explicit HeldPort(const Home& home)
+        : peer(home.path() + QStringLiteral("com5"),
+               [](int, const QByteArray&) { return PtyPeer::Script{}; }) {
+        holder.setDeviceOverride(peer.slavePath());
+        holder.Open_Com(1, 9600, kDataBits, kParityNone, kOneStopBit);
+    }
+    bool isHeld() const {
+        return peer.isOpen() && holder.openFailure(1).kind == QtSerialLine::OpenFailure::None;
+    }
+    PtyPeer peer;
+    QtSerialLine holder{QString()};
+};
+
 QStringList simArguments(std::initializer_list<const char*> extra = {}) {
     QStringList arguments{QStringLiteral("--seed"), QStringLiteral("570"), QStringLiteral("--baud"),
                           QStringLiteral("0")};
@@ -240,13 +255,9 @@ TEST(CliEndToEnd, UnusableStoreOrCsvFolderExitsThreeBeforeThePortIsOpened) {
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
     list.write("[baza]\r\nkol_uzlov=1\r\ntel_1=ATD+79001111111\r\nname_u1=N1\r\n");
     list.close();
-    PtyPeer peer(home.path() + QStringLiteral("com5"),
-                 [](int, const QByteArray&) { return PtyPeer::Script{}; });
-    ASSERT_TRUE(peer.isOpen());
-    QtSerialLine holder{QString()};
-    holder.setDeviceOverride(peer.slavePath());
-    holder.Open_Com(1, 9600, kDataBits, kParityNone, kOneStopBit);
-    ASSERT_EQ(holder.openFailure(1).kind, QtSerialLine::OpenFailure::None);
+    HeldPort held(home);
+    ASSERT_TRUE(held.isHeld());
+    const PtyPeer& peer = held.peer;
 
     const QString text = home.path() + QStringLiteral("text.db");
     QFile textFile(text);
@@ -389,14 +400,10 @@ TEST(CliEndToEnd, TraceShowsEveryAttemptOfARetriedRequest) {
 TEST(CliEndToEnd, PortThatCannotBeOpenedExitsOneAtOnce) {
     Home home;
     ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/ttyUSB9"), home.path() + "com9"));
-    PtyPeer peer(home.path() + QStringLiteral("com5"),
-                 [](int, const QByteArray&) { return PtyPeer::Script{}; });
-    ASSERT_TRUE(peer.isOpen());
     // Another program holds the device.
-    QtSerialLine holder{QString()};
-    holder.setDeviceOverride(peer.slavePath());
-    holder.Open_Com(1, 9600, kDataBits, kParityNone, kOneStopBit);
-    ASSERT_EQ(holder.openFailure(1).kind, QtSerialLine::OpenFailure::None);
+    HeldPort held(home);
+    ASSERT_TRUE(held.isHeld());
+    const PtyPeer& peer = held.peer;
     QFile nodes(home.path() + QStringLiteral("gsm_csd.ini"));
     ASSERT_TRUE(nodes.open(QIODevice::WriteOnly));
     nodes.write("[baza]\r\nkol_uzlov=2\r\ntel_1=ATD1\r\nname_u1=A\r\ntel_2=ATD2\r\nname_u2=B\r\n");
