@@ -59,10 +59,21 @@ SchemaStep secondSchema() {
     };
 }
 
+// Version 3: indexes for the readers that look up a meter's runs (its latest, its latest
+// good one), a month's runs by their start and a meter's parameters; the archives' keys
+// already serve a meter's periods.
+SchemaStep thirdSchema() {
+    return {
+        QStringLiteral("CREATE INDEX runs_by_meter ON runs (serial, result, id)"),
+        QStringLiteral("CREATE INDEX runs_by_start ON runs (started)"),
+        QStringLiteral("CREATE INDEX parameters_by_meter ON parameters (serial, slot)"),
+    };
+}
+
 } // namespace
 
 const std::vector<SchemaStep>& figureSchemaSteps() {
-    static const std::vector<SchemaStep> steps{firstSchema(), secondSchema()};
+    static const std::vector<SchemaStep> steps{firstSchema(), secondSchema(), thirdSchema()};
     return steps;
 }
 

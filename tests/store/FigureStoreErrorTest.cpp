@@ -48,7 +48,7 @@ TEST(FigureStoreErrorTest, FailuresAreKeptAsTextAndTheStoreGoesQuiet) {
         {"missing/figures.db", Nothing, Open, false, "cannot open it: unable to open", -1},
         {"folder", Folder, Open, false, "cannot open it: unable to open", -1},
         {"notes.db", Text, Open, false, "file is not a database", -1},
-        {"figures.db", NewerSchema, Open, false, "schema version 99, newer than version 2", -1},
+        {"figures.db", NewerSchema, Open, false, "schema version 99, newer than version 3", -1},
         {"figures.db", OneRunRollback, Open, true, "database is locked", 1},
         // A row that cannot be written: nothing of its connection is committed.
         {"figures.db", NoHourlyTable, Connect, false,

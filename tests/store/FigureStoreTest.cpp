@@ -207,7 +207,7 @@ TEST(FigureStoreTest, EveryFigureLandsWithItsRunAndMissingOnesAreNull) {
     else
         qputenv("TZ", zone);
     DatabaseProbe probe(path);
-    EXPECT_EQ(probe.rows(QStringLiteral("PRAGMA user_version")), QStringList{"2"});
+    EXPECT_EQ(probe.rows(QStringLiteral("PRAGMA user_version")), QStringList{"3"});
     EXPECT_EQ(probe.rows(QStringLiteral("PRAGMA journal_mode")), QStringList{"wal"});
     EXPECT_EQ(probe.rows(QStringLiteral("SELECT * FROM runs")),
               QStringList{QStringLiteral("1|Котельная №3|+7 916 123-45-67|/dev/ttyS0|"
@@ -259,7 +259,7 @@ TEST(FigureStoreTest, AVersionOneFileIsUpgradedWithItsRowsIntact) {
         EXPECT_FALSE(store.failed()) << store.errorText().toStdString();
     }
     DatabaseProbe probe(path);
-    EXPECT_EQ(probe.rows(QStringLiteral("PRAGMA user_version")), QStringList{"2"});
+    EXPECT_EQ(probe.rows(QStringLiteral("PRAGMA user_version")), QStringList{"3"});
     EXPECT_EQ(probe.rows(QStringLiteral("SELECT * FROM runs")),
               (QStringList{QStringLiteral("1|A|ATD1|/dev/ttyS0|2026-11-02T02:00:00+03:00|ok|1001|"
                                           "8|0|0|NULL|NULL|NULL"),
