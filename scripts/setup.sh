@@ -7,7 +7,7 @@ build_dir=${1:-"$here/build"}
 shift || true
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev
-          libgmock-dev libqt6sql6-sqlite clang libclang-rt-dev xvfb xauth time
+          libgmock-dev libqt6sql6-sqlite qt6-charts-dev qt6-svg-dev clang libclang-rt-dev xvfb xauth time
           dpkg-dev file desktop-file-utils groff-base)
 missing=()
 for p in "${packages[@]}"; do

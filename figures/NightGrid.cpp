@@ -1,0 +1,89 @@
+#include "figures/NightGrid.h"
+
+#include "store/SqlText.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <map>
+
+namespace rt570 {
+
+namespace {
+
+const QTime kNightStarts(12, 0);
+
+// A month's runs by their start, which begins with the PC's local time: compared as text,
+// "2026-11-30T12:00:00+03:00" is not below the bound "2026-11-30T12:00:00".
+const QString kNights =
+    QStringLiteral("SELECT id, node, started, result FROM runs "
+                   "WHERE started >= ? AND started < ? AND node <> '' ORDER BY id");
+const QString kRun = QStringLiteral("SELECT * FROM runs WHERE id = ?");
+
+QString bound(const QDate& day) {
+    return QDateTime(day, kNightStarts).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"));
+}
+
+} // namespace
+
+QDate nightOf(const QDateTime& started) {
+    return started.time() >= kNightStarts ? started.date().addDays(1) : started.date();
+}
+
+bool readNights(const QSqlDatabase& db, const QDate& month, NightGrid& grid, QString& error) {
+    grid = NightGrid{};
+    grid.month = QDate(month.year(), month.month(), 1);
+    const int days = grid.month.daysInMonth();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(kNights);
+    query.addBindValue(bound(grid.month.addDays(-1)));
+    query.addBindValue(bound(grid.month.addDays(days - 1)));
+    if (!query.exec()) {
+        error = sqlErrorText(query.lastError());
+        return false;
+    }
+    std::map<QString, std::vector<NightCell>> rows;
+    while (query.next()) {
+        // The local time alone: its offset says nothing about the night.
+        const QDateTime started = QDateTime::fromString(query.value(2).toString().left(19),
+                                                        QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"));
+        const QDate night = nightOf(started);
+        if (!started.isValid() || night < grid.month || night > grid.month.addDays(days - 1))
+            continue;
+        std::vector<NightCell>& row = rows[query.value(1).toString()];
+        row.resize(size_t(days));
+        row[size_t(night.day() - 1)] = {query.value(0).toLongLong(), query.value(3).toString()};
+    }
+    for (auto& [node, row] : rows) {
+        grid.nodes << node;
+        grid.cells.push_back(std::move(row));
+    }
+    return true;
+}
+
+QList<QPair<QString, QString>> readRun(const QSqlDatabase& db, qint64 run, QString& error) {
+    QList<QPair<QString, QString>> fields;
+    QSqlQuery query(db);
+    query.prepare(kRun);
+    query.addBindValue(run);
+    if (!query.exec()) {
+        error = sqlErrorText(query.lastError());
+        return fields;
+    }
+    if (!query.next()) {
+        error = QStringLiteral("нет запуска %1").arg(run);
+        return fields;
+    }
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i)
+        fields.append({record.fieldName(i), query.value(i).isNull() ? QStringLiteral("NULL")
+                                                                    : query.value(i).toString()});
+    return fields;
+}
+
+QStringList nightStatements() {
+    return {kNights, kRun};
+}
+
+} // namespace rt570
