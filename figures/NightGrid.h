@@ -23,8 +23,8 @@ struct NightGrid {
     std::vector<std::vector<NightCell>> cells; // [node][day - 1]
 };
 
-// The night a run started at `started` (the PC's local time) belongs to.
-QDate nightOf(const QDateTime& started);
+// The night a run started on `date` at `hour` o'clock (the PC's local time) belongs to.
+QDate nightOf(const QDate& date, int hour);
 
 bool readNights(const QSqlDatabase& db, const QDate& month, NightGrid& grid, QString& error);
 

@@ -78,6 +78,12 @@ FigureChart::FigureChart(QWidget* parent)
     }
     boxes->addStretch();
 
+    // Each chart keeps its axes; only the lines are made anew.
+    for (QChart* chart : {m_upper, m_lower}) {
+        chart->addAxis(new QValueAxis, Qt::AlignBottom);
+        chart->addAxis(new QValueAxis, Qt::AlignLeft);
+    }
+
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(m_upperView);
     splitter->addWidget(m_lowerView);
@@ -90,13 +96,8 @@ FigureChart::FigureChart(QWidget* parent)
 }
 
 void FigureChart::clear(const QString& title) {
-    for (QChart* chart : {m_upper, m_lower}) {
+    for (QChart* chart : {m_upper, m_lower})
         chart->removeAllSeries();
-        for (QAbstractAxis* axis : chart->axes()) {
-            chart->removeAxis(axis);
-            delete axis;
-        }
-    }
     m_upper->setTitle(title);
     m_lower->setTitle(QString());
 }
@@ -161,7 +162,8 @@ void FigureChart::addLines(QChart* chart, const QString& name, const QColor& col
 
 void FigureChart::setAxes(QChart* chart, const QString& unit) {
     const Period period = m_figures.period;
-    auto* x = new QValueAxis;
+    auto* x = static_cast<QValueAxis*>(chart->axes(Qt::Horizontal).front());
+    auto* y = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
     const double first = slotX(period, 0);
     const double last = slotX(period, slotCount(period) - 1);
     x->setRange(first - 0.5, last + 0.5);
@@ -170,7 +172,6 @@ void FigureChart::setAxes(QChart* chart, const QString& unit) {
     x->setTickInterval(period.kind == PeriodKind::Month ? 2 : 1);
     x->setLabelFormat(QStringLiteral("%d"));
     x->setTitleText(axisTitle(period));
-    auto* y = new QValueAxis;
     y->setTitleText(unit);
     y->setLabelFormat(QStringLiteral("%.6g"));
     double low = 0;
@@ -183,8 +184,6 @@ void FigureChart::setAxes(QChart* chart, const QString& unit) {
     }
     y->setRange(low, high > low ? high * 1.05 : low + 1);
     y->applyNiceNumbers();
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries* s : chart->series()) {
         s->attachAxis(x);
         s->attachAxis(y);

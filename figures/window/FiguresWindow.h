@@ -57,6 +57,7 @@ private:
     void fillMeters();
     void drawPeriod();
     void fillNights();
+    void fillNightCells();
     void showRunOf(int row, int column);
     void setProblem(const QString& text);
     void refreshWhenChanged();

@@ -134,10 +134,10 @@ TEST_F(StoreReadingTest, EachNightHoldsTheNodesLastRunOfThatNight) {
 
 TEST(NightGridTest, ANightRunsFromNoonToNoon) {
     const QDate day(2026, 11, 30);
-    EXPECT_EQ(nightOf(QDateTime(day, QTime(0, 0))), day);
-    EXPECT_EQ(nightOf(QDateTime(day, QTime(11, 59, 59))), day);
-    EXPECT_EQ(nightOf(QDateTime(day, QTime(12, 0))), QDate(2026, 12, 1));
-    EXPECT_EQ(nightOf(QDateTime(QDate(2026, 12, 31), QTime(23, 50))), QDate(2027, 1, 1));
+    EXPECT_EQ(nightOf(day, 0), day);
+    EXPECT_EQ(nightOf(day, 11), day);
+    EXPECT_EQ(nightOf(day, 12), QDate(2026, 12, 1));
+    EXPECT_EQ(nightOf(QDate(2026, 12, 31), 23), QDate(2027, 1, 1));
 }
 
 // Every reader's statement finds its rows through an index: none reads a whole table.
