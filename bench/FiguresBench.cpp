@@ -27,7 +27,8 @@ using namespace rt570;
 namespace {
 
 constexpr int kFirstSerial = 20000;
-const QDate kLastDay(2026, 11, 30);
+// The store ends yesterday, as a nightly collect leaves it.
+const QDate kLastDay = QDate::currentDate().addDays(-1);
 
 bool exec(QSqlQuery& query) {
     if (query.exec())

@@ -169,9 +169,11 @@ void FigureChart::setAxes(QChart* chart, const QString& unit) {
     x->setRange(first - 0.5, last + 0.5);
     x->setTickType(QValueAxis::TicksDynamic);
     x->setTickAnchor(first);
-    x->setTickInterval(period.kind == PeriodKind::Month ? 2 : 1);
+    // Every second hour or day: two-digit labels at every one would not fit a narrow window.
+    x->setTickInterval(period.kind == PeriodKind::Year ? 1 : 2);
     x->setLabelFormat(QStringLiteral("%d"));
-    x->setTitleText(axisTitle(period));
+    // The lower chart shares the upper one's axis and its title.
+    x->setTitleText(chart == m_upper ? axisTitle(period) : QString());
     y->setTitleText(unit);
     y->setLabelFormat(QStringLiteral("%.6g"));
     double low = 0;

@@ -178,6 +178,7 @@ QWidget* FiguresWindow::buildNightsPane() {
     m_nights->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_nights->horizontalHeader()->setDefaultSectionSize(26);
     m_nights->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_nights->verticalHeader()->setDefaultSectionSize(22);
     connect(m_nights, &QTableWidget::cellClicked, this, &FiguresWindow::showRunOf);
     m_run = new QPlainTextEdit;
     m_run->setObjectName(QStringLiteral("run"));
@@ -221,7 +222,11 @@ void FiguresWindow::reload() {
         m_nightsMonth = newest.isValid() ? newest : m_now().date();
     }
     fillMeters();
-    drawPeriod();
+    // Something to see at once: the first meter.
+    if (m_serial == 0 && !m_meterRows.empty())
+        showMeter(m_meterRows.front().serial);
+    else
+        drawPeriod();
     fillNights();
     statusBar()->showMessage(QStringLiteral("Прочитано %1, счётчиков: %2")
                                  .arg(pcTimeText(m_now()))
