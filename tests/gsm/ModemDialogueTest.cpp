@@ -34,15 +34,16 @@ struct ModemRig {
         modem.clock = [this] { return line.now; };
     }
     static sim::ModemOptions parse(const QStringList& extra) {
-        QStringList args =
+        const QStringList args =
             QStringList{"--modem-connect-ms", "300",          "--modem-guard-ms", "200",
                         "--number",           "111=5",        "--number",         "222=6",
                         "--number",           "333=busy",     "--number",         "444=no-carrier",
                         "--number",           "555=no-answer"} +
             extra;
+        sim::SimOptions meter;
         sim::ModemOptions options;
         QString error;
-        EXPECT_TRUE(sim::takeModemOptions(args, options, &error)) << error.toStdString();
+        EXPECT_TRUE(sim::parseSimArguments(args, meter, options, &error)) << error.toStdString();
         return options;
     }
     ModemDialogue dialogue() {
