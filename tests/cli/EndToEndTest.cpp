@@ -300,11 +300,11 @@ TEST(CliEndToEnd, UnusableStoreOrCsvFolderExitsThreeBeforeThePortIsOpened) {
     EXPECT_TRUE(peer.frames().empty());
 }
 
-// A meter that answers to another address: every attempt of the opening read goes unanswered
-// (six requests of 11 attempts, about 3.4 minutes).
-TEST(CliEndToEnd, MeterAtAnotherAddressExitsOneWithNoFiles) {
+// Every reply fails its checksum: the opening read fails after all its attempts, without
+// waiting out a silent line's time-outs.
+TEST(CliEndToEnd, MeterWhoseRepliesAllFailExitsOneWithNoFiles) {
     Home home;
-    SimProcess sim(simArguments({"--address", "2"}), home.path() + QStringLiteral("com3"));
+    SimProcess sim(simArguments({"--corrupt", "1"}), home.path() + QStringLiteral("com3"));
     ASSERT_TRUE(sim.running());
     const CliResult result =
         runCli({QStringLiteral("values"), QStringLiteral("params")}, home.path());
