@@ -3,9 +3,14 @@
 
 #include "figures/window/FigureChart.h"
 #include "figures/window/FiguresWindow.h"
+#include "state/NumberText.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QChart>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -110,6 +115,26 @@ TEST(FiguresWindowTest, ShowsTheMetersAChartWithItsGapsAndTheNights) {
     ASSERT_EQ(table->rowCount(), 24);
     EXPECT_EQ(table->item(7, 2)->text(), QStringLiteral("7.500"));
     EXPECT_EQ(table->item(5, 2)->text(), QString());
+
+    // The copy holds the shown day, as the command line's CSV has it but for tabs.
+    setDecimalSeparator(u'.');
+    const auto actions = window.findChildren<QAction*>();
+    const auto copy = std::find_if(actions.begin(), actions.end(), [](QAction* a) {
+        return a->text() == QStringLiteral("Копировать");
+    });
+    ASSERT_NE(copy, actions.end());
+    (*copy)->trigger();
+    const QStringList copied = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+    ASSERT_EQ(copied.size(), 26);
+    EXPECT_EQ(copied[8], QStringLiteral("20001\tКотельная №3\t2026-11-29\t7\t7.5\t\t0.25\t0\t1\t1\t"
+                                        "1\t0.5\t1"));
+    // The chart as a drawing for a letter names the meter and the day.
+    const QString svg = QDir(dir.path()).filePath(QStringLiteral("chart.svg"));
+    ASSERT_TRUE(chart->saveSvg(svg));
+    QFile drawing(svg);
+    ASSERT_TRUE(drawing.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(drawing.readAll())
+                    .contains(QStringLiteral("Котельная №3, № 20001: 29.11.2026")));
 
     // A month: the 15th was never read.
     window.showPeriod(periodHolding(PeriodKind::Month, QDate(2026, 11, 29)));
