@@ -5,9 +5,11 @@
 #include "store/StoreDatabase.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <atomic>
 #include <exception>
 
@@ -18,8 +20,10 @@ namespace {
 constexpr int kHoursPerDay = 24;
 
 // A write that meets a deadlock or serialization failure on PostgreSQL is run again, up to
-// this many times in all.
-constexpr int kWriteAttempts = 4;
+// this many times in all, after a pause that grows and differs between collectors, so that
+// two of them do not meet again at once.
+constexpr int kWriteAttempts = 5;
+constexpr int kRetryPauseMs = 50;
 
 QString uniqueConnectionName() {
     static std::atomic<int> counter{0};
@@ -334,6 +338,9 @@ FigureStore::Write FigureStore::writeConnection(const EndedConnection& connectio
             return Write::Done;
         if (!isPostgres(db) || !isRetryable(error))
             break;
+        QThread::msleep(
+            static_cast<unsigned long>(kRetryPauseMs * attempt +
+                                       QRandomGenerator::global()->bounded(kRetryPauseMs)));
     }
     const QString reason = sqlErrorText(error);
     if (!isPostgres(db) && isLocked(error)) {
