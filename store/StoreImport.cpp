@@ -37,6 +37,27 @@ const QStringList kParameterColumns{QStringLiteral("serial"), QStringLiteral("re
                                     QStringLiteral("slot"), QStringLiteral("name"),
                                     QStringLiteral("value")};
 
+// A connection's columns (kRunColumns' order) as one text that is the same whichever engine
+// they were read from: the PC's times as UTC instants, NULL apart from any text.
+QString runKey(const QVariantList& values) {
+    static const int started = int(kRunColumns.indexOf(QStringLiteral("started")));
+    static const int finished = int(kRunColumns.indexOf(QStringLiteral("finished")));
+    QStringList parts;
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& value = values[i];
+        QString part = value.isNull() ? QStringLiteral("\u0001") : value.toString();
+        if (!value.isNull() && (i == started || i == finished)) {
+            const QDateTime at = value.typeId() == QMetaType::QDateTime
+                                     ? value.toDateTime()
+                                     : QDateTime::fromString(part, Qt::ISODate);
+            if (at.isValid())
+                part = at.toUTC().toString(Qt::ISODateWithMs);
+        }
+        parts << part;
+    }
+    return parts.join(QChar(0x1f));
+}
+
 QString uniqueName(const char* role) {
     static std::atomic<int> counter{0};
     return QStringLiteral("rt570-import-%1-%2").arg(QLatin1String(role)).arg(++counter);
@@ -113,6 +134,10 @@ public:
         error = openFigureDatabase(m_target, m_targetName, kBusyTimeoutMs);
         if (!error.isEmpty())
             return failed(targetText(), error);
+        // A server's commit need not wait for its disk here: a crash of the server loses at
+        // most the last few commits, and running the import again brings them back.
+        if (isPostgres(target()))
+            QSqlQuery(target()).exec(QStringLiteral("SET synchronous_commit TO off"));
         if (copyRuns()) {
             for (const KeyedTable& table : keyedTables())
                 if (!copyKeyed(table))
@@ -156,6 +181,23 @@ private:
         return query.exec(QStringLiteral("COMMIT")) || writeFailed(query.lastError());
     }
 
+    // The target's connections by runKey(), read once: a look-up for each imported one would
+    // scan the table each time.
+    bool knownRuns(QHash<QString, qlonglong>& known) {
+        QSqlQuery runs(target());
+        runs.setForwardOnly(true);
+        if (!runs.exec(QStringLiteral("SELECT id, %1 FROM runs")
+                           .arg(kRunColumns.join(QStringLiteral(", ")))))
+            return writeFailed(runs.lastError());
+        while (runs.next()) {
+            QVariantList values;
+            for (int i = 1; i <= int(kRunColumns.size()); ++i)
+                values << runs.value(i);
+            known.insert(runKey(values), runs.value(0).toLongLong());
+        }
+        return true;
+    }
+
     // The runs, each with its current values and parameters when it is new to the target.
     bool copyRuns() {
         QSqlDatabase sourceDb = QSqlDatabase::database(m_sourceName, false);
@@ -173,11 +215,9 @@ private:
             return readFailed(parameters.error());
 
         const bool postgres = isPostgres(targetDb);
-        QStringList same;
-        for (const QString& column : kRunColumns)
-            same << column + (postgres ? QStringLiteral(" IS NOT DISTINCT FROM ?")
-                                       : QStringLiteral(" IS ?"));
-        QSqlQuery find(targetDb);
+        QHash<QString, qlonglong> known;
+        if (!knownRuns(known))
+            return false;
         QSqlQuery insertRun(targetDb);
         QSqlQuery insertCurrent(targetDb);
         QSqlQuery insertParameter(targetDb);
@@ -185,9 +225,7 @@ private:
             return query.prepare(text) || writeFailed(query.lastError());
         };
         const QStringList withRun{QStringLiteral("run")};
-        if (!prepare(find, QStringLiteral("SELECT id FROM runs WHERE %1 ORDER BY id LIMIT 1")
-                               .arg(same.join(QStringLiteral(" AND ")))) ||
-            !prepare(insertRun, insertText(QStringLiteral("runs"), kRunColumns) +
+        if (!prepare(insertRun, insertText(QStringLiteral("runs"), kRunColumns) +
                                     (postgres ? QStringLiteral(" RETURNING id") : QString())) ||
             !prepare(insertCurrent,
                      insertText(QStringLiteral("current_values"), kCurrentColumns + withRun)) ||
@@ -202,10 +240,9 @@ private:
             QVariantList values;
             for (int i = 1; i <= int(kRunColumns.size()); ++i)
                 values << runs.value(i);
-            if (!execute(find, values))
-                return false;
-            QVariant id = find.next() ? find.value(0) : QVariant();
-            find.finish();
+            const QString key = runKey(values);
+            const auto found = known.constFind(key);
+            QVariant id = found == known.constEnd() ? QVariant() : QVariant(*found);
             const bool added = id.isNull();
             if (added) {
                 if (!execute(insertRun, values))
@@ -213,6 +250,7 @@ private:
                 id = postgres ? (insertRun.next() ? insertRun.value(0) : QVariant())
                               : insertRun.lastInsertId();
                 insertRun.finish();
+                known.insert(key, id.toLongLong());
                 ++m_outcome.runsAdded;
             } else {
                 ++m_outcome.runsPresent;
