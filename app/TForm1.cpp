@@ -103,16 +103,9 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // The port of the connection is closed, and the report files with it, so that everything
-    // written to them is on disk when the program ends. No wait may fire on a closed window.
-    m_timer1->stop();
-    m_timer2->stop();
-    m_session.cancelOpeningRead();
-    try {
-        closeConnection(m_session);
-    } catch (const OperationError& error) {
-        showError(error.message());
-    }
+    // The connection ends, so that everything written to the report files is on disk when the
+    // program ends, and no wait fires on a closed window.
+    endConnection();
     m_closedDuringOperation = m_session.busy();
     event->accept();
 }
@@ -190,15 +183,20 @@ void TForm1::Button13Click() {
 void TForm1::Button14Click() {
     m_ui.Button13->setEnabled(true);
     m_ui.Button14->setEnabled(false);
-    m_timer1->stop();
     m_ui.Button7->setEnabled(false);
     m_session.display.hangUpEnabled = false;
     m_ui.Button8->setEnabled(false);
-    // No opening read may follow on the port closed here: neither a connect wait still
-    // running nor one asked for while another operation reads.
+    m_callWatch.stop();
+    endConnection();
+}
+
+void TForm1::endConnection() {
+    // The monitor stops, and no opening read may follow on the port closed here: neither a
+    // connect wait still running nor one asked for while another operation reads. The report
+    // files close with the port.
+    m_timer1->stop();
     m_timer2->stop();
     m_session.cancelOpeningRead();
-    m_callWatch.stop();
     try {
         closeConnection(m_session);
     } catch (const OperationError& error) {

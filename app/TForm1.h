@@ -76,6 +76,8 @@ protected:
 
 private:
     void FormCreate();
+    // "Стоп" and closing the window: the waits stop, the port and report files close.
+    void endConnection();
     void connectHandlers();
 
     TForm1Controls m_ui;

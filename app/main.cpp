@@ -1,4 +1,5 @@
 #include "app/TForm1.h"
+#include "link/TracingSerialLine.h"
 #include "link/qt/QtSerialLine.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
@@ -14,6 +15,9 @@ namespace {
 const QCommandLineOption kHelp({QStringLiteral("h"), QStringLiteral("help")},
                                QStringLiteral("Show this text."));
 const QCommandLineOption kVersion(QStringLiteral("version"), QStringLiteral("Show the version."));
+const QCommandLineOption kTrace(QStringLiteral("trace"),
+                                QStringLiteral("Log every frame and the modem's dialogue on "
+                                               "standard error."));
 
 // The window's own options. Qt's (-platform, -style, ...) are taken out of the arguments by
 // QApplication.
@@ -24,6 +28,7 @@ void describeOptions(QCommandLineParser& parser) {
                        "node list gsm_csd.ini and the port links comN."));
     parser.addOption(kHelp);
     parser.addOption(kVersion);
+    parser.addOption(kTrace);
 }
 
 // Answers --help and --version with a plain core application, before any window exists, so
@@ -46,12 +51,16 @@ int answerWithoutWindow(int& argc, char** argv) {
     return -1;
 }
 
-// After QApplication took its own options out: anything left is a mistake.
+// After QApplication took its own options out: anything left is a mistake. Turns on the trace's
+// logging when asked to.
 bool refuseUnknownArguments() {
     QCommandLineParser parser;
     describeOptions(parser);
     QString error;
-    if (!parser.parse(QCoreApplication::arguments()))
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    if (parsed && parser.isSet(kTrace))
+        rt570::enableTraceLogging();
+    if (!parsed)
         error = parser.errorText();
     else if (!parser.positionalArguments().isEmpty())
         error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]);
@@ -73,7 +82,8 @@ int main(int argc, char* argv[]) {
         return 2;
     rt570::setDecimalSeparator(rt570::separatorFromRegionalSettings());
     const QString home = rt570::defaultHome();
-    rt570::QtSerialLine line(home);
+    rt570::QtSerialLine port(home);
+    rt570::TracingSerialLine line(port);
     rt570::TForm1 form(line, home);
     form.show();
     return QApplication::exec();

@@ -69,6 +69,12 @@ QString tableRow(int label, const ArchiveRecord& record, const ChannelFormats& f
            recordCells(record, formats, kind);
 }
 
+QString flowUnitsHead() {
+    // "м3/ч", "ч" Cyrillic.
+    return QStringLiteral(
+        "|     |  м3/ч  |  м3/ч  |  м3/ч  |  м3/ч  |   ч  |   ч  |   ч  |   ч  |   ч  |");
+}
+
 QStringList headerBlock(const QString& title, const QString& deviceLine, const QString& head1,
                         const QString& head2) {
     return {title, deviceLine, QStringLiteral(" "), RuleLine(), head1, head2, RuleLine()};

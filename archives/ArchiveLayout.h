@@ -41,6 +41,8 @@ QString recordCells(const ArchiveRecord& record, const ChannelFormats& formats, 
 QString tableRow(int label, const ArchiveRecord& record, const ChannelFormats& formats,
                  ChannelCells kind);
 
+// The second column head of the hourly and daily reports: the units of flows and hours.
+QString flowUnitsHead();
 // The seven header lines: title, device line, a blank line, rule, the two heads, rule.
 QStringList headerBlock(const QString& title, const QString& deviceLine, const QString& head1,
                         const QString& head2);

@@ -17,11 +17,9 @@ constexpr int kMonthsPerYear = 12;
 
 const QString kTitle =
     QStringLiteral("Среднечасовые значения расходов и прирост интеграторов за день: ");
-// "G", "B" Latin; "День", "Тс", "м3/ч", "ч" Cyrillic. The third head has no comma.
+// "G", "B" Latin; "День", "Тс" Cyrillic. The third head has no comma.
 const QString kHead1 = QStringLiteral(
     "| День|   G1,  |   G2,  |   G3   |   G4,  |  B1, |  B2, |  B3, |  B4, |  Тс, |");
-const QString kHead2 = QStringLiteral(
-    "|     |  м3/ч  |  м3/ч  |  м3/ч  |  м3/ч  |   ч  |   ч  |   ч  |   ч  |   ч  |");
 const QString kEndOfMonth = QStringLiteral("Значение интеграторов на конец месяца:");
 const QString kEndOfDay = QStringLiteral("Значение интеграторов на 23 час 59 мин 59 сек ");
 const QString kIncreaseOfMonth = QStringLiteral("Прирост интеграторов за месяц:");
@@ -69,7 +67,7 @@ void dailyReport(RunState& session, const QDate& picked) {
 
     ReportFile& file = session.reports.file(Report::Daily);
     for (const QString& line : headerBlock(kTitle + titleMonth(yy, date.month),
-                                           deviceLine(link.values[0]), kHead1, kHead2))
+                                           deviceLine(link.values[0]), kHead1, flowUnitsHead()))
         file.appendLine(line);
     for (int d = 1; d <= days; ++d)
         file.appendLine(tableRow(d, archive.record(d), formats, ChannelCells::Flow));

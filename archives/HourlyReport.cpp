@@ -18,11 +18,9 @@ constexpr int kDumpChannels = 4;
 
 const QString kTitle =
     QStringLiteral("Среднечасовые значения расходов и прирост интеграторов за час: ");
-// "G", "B" Latin; "Час", "Тс", "м3/ч", "ч" Cyrillic.
+// "G", "B" Latin; "Час", "Тс" Cyrillic.
 const QString kHead1 = QStringLiteral(
     "| Час |   G1,  |   G2,  |   G3,  |   G4,  |  B1, |  B2, |  B3, |  B4, |  Тс, |");
-const QString kHead2 = QStringLiteral(
-    "|     |  м3/ч  |  м3/ч  |  м3/ч  |  м3/ч  |   ч  |   ч  |   ч  |   ч  |   ч  |");
 // Latin "C", Cyrillic "ут".
 const QString kDayTotalOpening = QStringLiteral("|Cут. : ");
 const QString kSixBlanks = QStringLiteral("      ");
@@ -58,7 +56,7 @@ void hourlyReport(RunState& session, const QDate& picked) {
 
     ReportFile& file = session.reports.file(Report::Hourly);
     const QStringList header = headerBlock(kTitle + titleDay(date.year, date.month, date.day),
-                                           deviceLine(link.values[0]), kHead1, kHead2);
+                                           deviceLine(link.values[0]), kHead1, flowUnitsHead());
     for (const QString& line : header)
         file.appendLine(line);
     for (int h = 0; h < kHoursPerDay; ++h)

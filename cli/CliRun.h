@@ -2,7 +2,7 @@
 
 #include "cli/CliOptions.h"
 #include "gsm/ModemDialogue.h"
-#include "store/FigureStore.h"
+#include "state/RunResult.h"
 
 #include <QDateTime>
 #include <QString>

@@ -66,8 +66,11 @@ int main(int argc, char* argv[]) {
         return kExitOk;
     }
 
+    // Without a trace file the frames still reach the "rt570.link" logging category.
     std::unique_ptr<TracingSerialLine> trace;
-    if (!options.tracePath.isEmpty()) {
+    if (options.tracePath.isEmpty()) {
+        trace = std::make_unique<TracingSerialLine>(port);
+    } else {
         trace = std::make_unique<TracingSerialLine>(port, options.tracePath);
         if (!trace->isOpen()) {
             // An output that cannot be written, as a report file that cannot be.
@@ -87,12 +90,12 @@ int main(int argc, char* argv[]) {
     }
     outputs.setNoteHandler([&host](const QString& note) { host.message(note); });
     RunEnvironment environment;
-    environment.line = trace ? static_cast<SerialLine*>(trace.get()) : &port;
+    environment.line = trace.get();
     environment.host = &host;
     environment.home = home;
     environment.out = stdout;
     environment.wait = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };
-    if (trace)
+    if (!options.tracePath.isEmpty())
         environment.note = [&trace](const QString& text) { trace->note(text); };
     environment.openProblem = [&port](uint8_t number) {
         return openProblemText(port.openFailure(number));

@@ -4,6 +4,7 @@
 #include "link/OperationError.h"
 #include "link/SerialLine.h"
 
+#include <QLoggingCategory>
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -12,6 +13,17 @@
 namespace rt570 {
 
 namespace {
+
+// What is sent to the modem and heard from it; debug messages off by default.
+Q_LOGGING_CATEGORY(lcModem, "rt570.modem", QtInfoMsg)
+
+// Modem text with its line ends shown.
+QString visible(const QByteArray& bytes) {
+    QString text = QString::fromLatin1(bytes);
+    text.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return text;
+}
 
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
@@ -90,6 +102,7 @@ ModemDialogue::ModemDialogue(SerialLine& line, uint8_t port, const ModemTimings&
       m_clock(clock ? std::move(clock) : Clock(steadyMs)) {}
 
 void ModemDialogue::send(const QByteArray& bytes) {
+    qCDebug(lcModem).noquote() << "sent" << visible(bytes);
     m_line.Send_Binary(m_port, reinterpret_cast<const uint8_t*>(bytes.constData()),
                        int(bytes.size()));
 }
@@ -113,6 +126,10 @@ void ModemDialogue::keepSilent(int ms, Stop stop) {
         if (left <= 0 || stopRequested(stop))
             return;
         const int got = readWithin(discarded.data(), left, kDiscardChunk, stop);
+        if (got > 0)
+            qCDebug(lcModem).noquote()
+                << "discarded"
+                << visible(QByteArray(reinterpret_cast<const char*>(discarded.data()), got));
         // Fewer bytes than asked from a whole-wait read: it waited out all that was left.
         if (got < kDiscardChunk && !(stop == Stop::Heeded && m_stop))
             return;
@@ -145,6 +162,8 @@ std::optional<ModemResult> ModemDialogue::awaitResult(int waitMs, const QByteArr
         }
         const QByteArray text = line.trimmed();
         line.clear();
+        if (!text.isEmpty())
+            qCDebug(lcModem).noquote() << "heard" << visible(text);
         if (text.isEmpty() || text == echo)
             continue;
         const std::optional<ModemResult> result = resultOf(text);

@@ -1,11 +1,15 @@
 #include "link/TracingSerialLine.h"
 
 #include <QDateTime>
+#include <QLoggingCategory>
 #include <algorithm>
 
 namespace rt570 {
 
 namespace {
+
+// Debug messages off by default.
+Q_LOGGING_CATEGORY(lcLink, "rt570.link", QtInfoMsg)
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
@@ -35,7 +39,13 @@ TracingSerialLine::TracingSerialLine(SerialLine& inner, const QString& path)
     m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
 }
 
+void enableTraceLogging() {
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("rt570.link.debug=true\nrt570.modem.debug=true"));
+}
+
 void TracingSerialLine::writeLine(const QString& text) {
+    qCDebug(lcLink).noquote() << text;
     if (!m_file.isOpen())
         return;
     const QString stamp =

@@ -23,11 +23,17 @@ namespace rt570 {
 // Every attempt of a retried request shows as its own flush read, send and reply read; modem
 // commands show as sends. Each line goes to the file as soon as the call returns, so the trace
 // is complete up to the last call even when the process is killed.
+//
+// Every line, without its time, is also a debug message of the logging category "rt570.link",
+// which is off unless QT_LOGGING_RULES or enableTraceLogging() turns it on; a line made without
+// a file logs there alone.
 class TracingSerialLine : public SerialLine {
 public:
     // Opens `path` for appending; check isOpen() before use. A trace that cannot be written does
     // not stop the line: calls are still passed on.
     TracingSerialLine(SerialLine& inner, const QString& path);
+    // Logs to the category alone.
+    explicit TracingSerialLine(SerialLine& inner) : m_inner(inner) {}
 
     bool isOpen() const { return m_file.isOpen(); }
     QString errorString() const { return m_file.errorString(); }
@@ -47,6 +53,10 @@ private:
     SerialLine& m_inner;
     QFile m_file;
 };
+
+// Turns on the debug messages of "rt570.link" (every frame) and "rt570.modem" (what the modem
+// dialogue sends and hears), as each program's --trace does; QT_LOGGING_RULES still overrides.
+void enableTraceLogging();
 
 // "23 01 05": the bytes in upper-case hex, one blank between them; "-" for none.
 QString traceHex(const uint8_t* bytes, int count);

@@ -1,5 +1,8 @@
 #include "sim/LineRunner.h"
 
+#include "link/TracingSerialLine.h"
+
+#include <QLoggingCategory>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -11,6 +14,14 @@ namespace {
 
 constexpr int kReadChunk = 4096;
 
+// The simulator's side of the line, under the same category as the tool's frames; debug
+// messages off by default.
+Q_LOGGING_CATEGORY(lcLine, "rt570.link", QtInfoMsg)
+
+QString hexOf(const QByteArray& bytes) {
+    return traceHex(reinterpret_cast<const uint8_t*>(bytes.constData()), int(bytes.size()));
+}
+
 } // namespace
 
 long long LineRunner::nowUs() {
@@ -19,9 +30,12 @@ long long LineRunner::nowUs() {
 }
 
 void LineRunner::schedule(const Transmissions& out, long long arrivedUs) {
-    for (const Transmission& t : out)
-        if (!t.bytes.isEmpty())
-            m_queue.emplace(arrivedUs + 1000LL * std::max(0, t.delayMs), Queued{t.bytes, t.ticket});
+    for (const Transmission& t : out) {
+        if (t.bytes.isEmpty())
+            continue;
+        qCDebug(lcLine).noquote() << "send after" << t.delayMs << "ms:" << hexOf(t.bytes);
+        m_queue.emplace(arrivedUs + 1000LL * std::max(0, t.delayMs), Queued{t.bytes, t.ticket});
+    }
 }
 
 void LineRunner::writeOut(const char* bytes, int count) {
@@ -80,6 +94,7 @@ void LineRunner::run(const std::function<bool()>& stopRequested) {
             const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
             if (n > 0) {
                 bytesIn += n;
+                qCDebug(lcLine).noquote() << "read:" << hexOf(QByteArray(buffer, int(n)));
                 schedule(m_device.feed(QByteArray(buffer, int(n))), nowUs());
                 continue;
             }

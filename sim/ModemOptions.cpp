@@ -2,6 +2,7 @@
 
 #include "sim/MeterParameters.h"
 
+#include <QCommandLineParser>
 #include <cmath>
 
 namespace rt570::sim {
@@ -85,10 +86,9 @@ bool numbersClash(const std::vector<BankNumber>& numbers, const BankNumber& adde
     return false;
 }
 
-bool isModemOption(const QString& name) {
-    return name.startsWith(QLatin1String("--modem-")) || name == QLatin1String("--number") ||
-           name.startsWith(QLatin1String("--number="));
-}
+// The modem's options that take a value.
+constexpr const char* kValued[] = {"modem-connect-ms", "modem-guard-ms", "modem-answer",
+                                   "modem-drop-after", "number"};
 
 } // namespace
 
@@ -113,56 +113,46 @@ QString modemUsage() {
         "                          digits and \"+\" alone.\n");
 }
 
-bool takeModemOptions(QStringList& arguments, ModemOptions& options, QString* error) {
-    QStringList rest;
-    for (int i = 0; i < arguments.size(); ++i) {
-        QString name = arguments[i];
-        if (name == QLatin1String("--modem")) {
-            options.enabled = true;
+void addModemOptions(QCommandLineParser& parser) {
+    parser.addOption(QCommandLineOption(QStringLiteral("modem")));
+    for (const char* name : kValued)
+        parser.addOption(QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("V")));
+}
+
+bool takeModemOptions(const QCommandLineParser& parser, ModemOptions& options, QString* error) {
+    options.enabled = parser.isSet(QStringLiteral("modem"));
+    for (const char* option : kValued) {
+        const QString name = QLatin1String(option);
+        if (!parser.isSet(name))
             continue;
-        }
-        if (!isModemOption(name)) {
-            rest << name;
-            continue;
-        }
-        QString value;
-        const int eq = name.indexOf(QLatin1Char('='));
-        if (eq > 0) {
-            value = name.mid(eq + 1);
-            name = name.left(eq);
-        } else if (i + 1 < arguments.size()) {
-            value = arguments[++i];
-        } else {
-            *error = QStringLiteral("%1 needs a value").arg(name);
-            return false;
-        }
-        bool ok = false;
-        if (name == QLatin1String("--modem-connect-ms")) {
-            ok = toDelay(value, options.settings.connectMs);
-        } else if (name == QLatin1String("--modem-guard-ms")) {
-            ok = toDelay(value, options.settings.guardMs);
-        } else if (name == QLatin1String("--modem-answer")) {
-            ok = toAnswer(value, options.settings.answer);
-        } else if (name == QLatin1String("--modem-drop-after")) {
-            ok = toDropTime(value, options.settings.dropAfterMs);
-        } else if (name == QLatin1String("--number")) {
-            BankNumber number;
-            ok = toBankNumber(value, number);
-            if (ok && numbersClash(options.numbers, number, error))
-                return false;
-            if (ok)
-                options.numbers.push_back(number);
-        } else {
-            *error = QStringLiteral("unknown option %1").arg(name);
-            return false;
-        }
-        if (!ok) {
-            *error = QStringLiteral("bad value for %1: '%2'").arg(name, value);
-            return false;
-        }
         options.enabled = true;
+        const QStringList values = parser.values(name);
+        // Each --number counts; of the others the last one given.
+        for (const QString& value :
+             name == QLatin1String("number") ? values : values.mid(values.size() - 1)) {
+            bool ok = false;
+            if (name == QLatin1String("modem-connect-ms")) {
+                ok = toDelay(value, options.settings.connectMs);
+            } else if (name == QLatin1String("modem-guard-ms")) {
+                ok = toDelay(value, options.settings.guardMs);
+            } else if (name == QLatin1String("modem-answer")) {
+                ok = toAnswer(value, options.settings.answer);
+            } else if (name == QLatin1String("modem-drop-after")) {
+                ok = toDropTime(value, options.settings.dropAfterMs);
+            } else {
+                BankNumber number;
+                ok = toBankNumber(value, number);
+                if (ok && numbersClash(options.numbers, number, error))
+                    return false;
+                if (ok)
+                    options.numbers.push_back(number);
+            }
+            if (!ok) {
+                *error = QStringLiteral("bad value for --%1: '%2'").arg(name, value);
+                return false;
+            }
+        }
     }
-    arguments = rest;
     return true;
 }
 

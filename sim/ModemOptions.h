@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+class QCommandLineParser;
+
 namespace rt570::sim {
 
 // One number of the modem bank ("--number PHONE=SEED" or "PHONE=busy" ...).
@@ -26,9 +28,11 @@ struct ModemOptions {
     std::vector<BankNumber> numbers;
 };
 
-// Takes the modem options out of `arguments` and leaves the others for the simulator's own
-// parser. On a bad value returns false with the message in `error`.
-bool takeModemOptions(QStringList& arguments, ModemOptions& options, QString* error);
+// The modem's options, for a parser that also knows the meter's.
+void addModemOptions(QCommandLineParser& parser);
+// The modem's options from a parser that has read the arguments; false with the message in
+// `error` on a bad value.
+bool takeModemOptions(const QCommandLineParser& parser, ModemOptions& options, QString* error);
 
 QString modemUsage();
 

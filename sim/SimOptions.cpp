@@ -1,10 +1,17 @@
 #include "sim/SimOptions.h"
 
+#include "sim/ModemOptions.h"
+
+#include <QCommandLineParser>
 #include <functional>
 #include <map>
 
 namespace rt570::sim {
 namespace {
+
+// The meter's options that take a value.
+constexpr const char* kValued[] = {"address", "serial", "seed",  "latency", "baud", "drop",
+                                   "corrupt", "short",  "noise", "late",    "link"};
 
 bool toUnsigned(const QString& text, uint64_t max, uint64_t& out) {
     bool ok = false;
@@ -43,13 +50,22 @@ QString simUsage() {
         "  --noise P      chance of junk bytes before a reply\n"
         "  --late P       chance that a reply comes after more than 3 s\n"
         "  --link PATH    make a symbolic link PATH to the terminal, removed on exit\n"
+        "  --trace        log every frame read and sent on standard error\n"
         "  --help         show this text\n"
         "  --version      show the version\n"
         "\n"
         "Ctrl+C or SIGTERM ends the simulator.\n");
 }
 
-bool parseSimOptions(const QStringList& arguments, SimOptions& options, QString* error) {
+void addSimOptions(QCommandLineParser& parser) {
+    for (const char* name : kValued)
+        parser.addOption(QCommandLineOption(QLatin1String(name), QString(), QStringLiteral("V")));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+    parser.addOption(QCommandLineOption(QStringLiteral("trace")));
+}
+
+bool takeSimOptions(const QCommandLineParser& parser, SimOptions& options, QString* error) {
     using Setter = std::function<bool(const QString&)>;
     auto number = [](auto& field, uint64_t max) {
         return Setter([&field, max](const QString& v) {
@@ -64,57 +80,52 @@ bool parseSimOptions(const QStringList& arguments, SimOptions& options, QString*
         return Setter([&field](const QString& v) { return toChance(v, field); });
     };
     const std::map<QString, Setter> valued = {
-        {QStringLiteral("--address"), number(options.address, 255)},
-        {QStringLiteral("--serial"), number(options.serial, 999999)},
-        {QStringLiteral("--seed"), number(options.seed, 0xFFFFFFFFu)},
-        {QStringLiteral("--latency"), number(options.latencyMs, 600000)},
-        {QStringLiteral("--baud"), number(options.baud, 10000000)},
-        {QStringLiteral("--drop"), chance(options.faults.drop)},
-        {QStringLiteral("--corrupt"), chance(options.faults.corrupt)},
-        {QStringLiteral("--short"), chance(options.faults.shortened)},
-        {QStringLiteral("--noise"), chance(options.faults.noise)},
-        {QStringLiteral("--late"), chance(options.faults.late)},
-        {QStringLiteral("--link"), Setter([&options](const QString& v) {
+        {QStringLiteral("address"), number(options.address, 255)},
+        {QStringLiteral("serial"), number(options.serial, 999999)},
+        {QStringLiteral("seed"), number(options.seed, 0xFFFFFFFFu)},
+        {QStringLiteral("latency"), number(options.latencyMs, 600000)},
+        {QStringLiteral("baud"), number(options.baud, 10000000)},
+        {QStringLiteral("drop"), chance(options.faults.drop)},
+        {QStringLiteral("corrupt"), chance(options.faults.corrupt)},
+        {QStringLiteral("short"), chance(options.faults.shortened)},
+        {QStringLiteral("noise"), chance(options.faults.noise)},
+        {QStringLiteral("late"), chance(options.faults.late)},
+        {QStringLiteral("link"), Setter([&options](const QString& v) {
              options.link = v;
              return !v.isEmpty();
          })},
     };
-    for (int i = 0; i < arguments.size(); ++i) {
-        QString name = arguments[i];
-        QString value;
-        bool hasValue = false;
-        const int eq = name.indexOf(QLatin1Char('='));
-        if (name.startsWith(QLatin1String("--")) && eq > 0) {
-            value = name.mid(eq + 1);
-            name = name.left(eq);
-            hasValue = true;
-        }
-        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-            options.help = true;
+    for (const auto& [name, set] : valued) {
+        if (!parser.isSet(name))
             continue;
-        }
-        if (name == QLatin1String("--version")) {
-            options.version = true;
-            continue;
-        }
-        const auto it = valued.find(name);
-        if (it == valued.end()) {
-            *error = QStringLiteral("unknown option %1").arg(arguments[i]);
-            return false;
-        }
-        if (!hasValue) {
-            if (i + 1 >= arguments.size()) {
-                *error = QStringLiteral("%1 needs a value").arg(name);
-                return false;
-            }
-            value = arguments[++i];
-        }
-        if (!it->second(value)) {
-            *error = QStringLiteral("bad value for %1: '%2'").arg(name, value);
+        // The last one given counts, as with most programs.
+        const QString value = parser.values(name).last();
+        if (!set(value)) {
+            *error = QStringLiteral("bad value for --%1: '%2'").arg(name, value);
             return false;
         }
     }
+    options.help = parser.isSet(QStringLiteral("help"));
+    options.version = parser.isSet(QStringLiteral("version"));
+    options.trace = parser.isSet(QStringLiteral("trace"));
     return true;
+}
+
+bool parseSimArguments(const QStringList& arguments, SimOptions& options, ModemOptions& modem,
+                       QString* error) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    addSimOptions(parser);
+    addModemOptions(parser);
+    if (!parser.parse(QStringList{QStringLiteral("rt570-sim")} + arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]);
+        return false;
+    }
+    return takeSimOptions(parser, options, error) && takeModemOptions(parser, modem, error);
 }
 
 } // namespace rt570::sim

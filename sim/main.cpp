@@ -1,3 +1,4 @@
+#include "link/TracingSerialLine.h"
 #include "sim/ModemBank.h"
 #include "sim/ModemOptions.h"
 #include "sim/Simulator.h"
@@ -38,8 +39,7 @@ int main(int argc, char** argv) {
     SimOptions options;
     ModemOptions modem;
     QString error;
-    if (!takeModemOptions(arguments, modem, &error) ||
-        !parseSimOptions(arguments, options, &error)) {
+    if (!parseSimArguments(arguments, options, modem, &error)) {
         std::fprintf(stderr, "rt570-sim: %s\n%s%s", qPrintable(error), qPrintable(simUsage()),
                      qPrintable(modemUsage()));
         return 2;
@@ -53,6 +53,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (options.trace)
+        rt570::enableTraceLogging();
     catchSignals();
     Simulator simulator(options);
     std::shared_ptr<ModemBank> bank;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "state/FigureSink.h"
+#include "state/RunResult.h"
 #include "store/StoreTarget.h"
 
 #include <QString>
@@ -14,40 +15,8 @@ class QSqlError;
 
 namespace rt570 {
 
-// What a connection was: the node's name (empty for a plain run), the phone dialled (empty on
-// a cable), the port or device text, when it started on the PC's clock, the operations asked
-// for as typed ("hourly yesterday daily yesterday") and the program's version.
-struct RunInfo {
-    QString node;
-    QString phone;
-    QString port;
-    QDateTime started;
-    QString operations;
-    QString version;
-};
-
-// How a connection ended, stored as its text: "ok", "busy", "no carrier", "no answer",
-// "no dialtone", "modem error", "modem silent", "link failed", "file error", "bad phone" (the
-// phone text could not be dialled). "interrupted" (the program was told to stop during the
-// connection) is never stored: such a connection leaves no row.
-enum class RunResult {
-    Ok,
-    Busy,
-    NoCarrier,
-    NoAnswer,
-    NoDialtone,
-    ModemError,
-    ModemSilent,
-    LinkFailed,
-    FileError,
-    BadPhone,
-    Interrupted
-};
-QString runResultText(RunResult result);
-
-// A FigureSink that keeps the figures in an SQLite database (Qt SQL's "QSQLITE" driver), or
-// in a PostgreSQL database ("QPSQL") shared by several collectors; the tables are described
-// with the schemas in FigureSchema.h and PostgresSchema.h.
+#include "state/RunResult.h"
+#include "store/StoreTarget.h"
 //
 // The figures of one connection, from beginConnection to endConnection, are one transaction:
 // endConnection writes them with the connection's row in `runs` and commits, so a connection
@@ -67,6 +36,7 @@ QString runResultText(RunResult result);
 // is not a database, holds a newer schema, is locked past the busy time-out while it is
 // opened, or a row that cannot be written) is kept as errorText(), naming the file and the
 // reason; from then on the store does nothing, and the figures it still held are lost.
+// A connection that ended "interrupted" is never stored: it leaves no row.
 class FigureStore final : public FigureSink {
 public:
     static constexpr int kDefaultBusyTimeoutMs = 60000;

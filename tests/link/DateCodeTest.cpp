@@ -28,8 +28,8 @@ TEST(DateCode, PacksAndUnpacks) {
             EXPECT_EQ(packDateCode(c.year - 2000, c.month, c.day, c.hour, c.minute), c.code);
         }
     }
-    // A year before 2000 wraps in 32-bit arithmetic.
-    EXPECT_EQ(packDateCode(-1, 12, 31, 23, 0), uint32_t(-100000000) + 12312300u);
+    // A year before 2000 wraps in 32-bit arithmetic: 2^32 - 100000000 + 12312300.
+    EXPECT_EQ(packDateCode(-1, 12, 31, 23, 0), 4207279596u);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "support/RecordingHost.h"
 
 #include <QFile>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -132,6 +133,24 @@ TEST(TraceHex, UpperCaseWithBlanksAndDashForNone) {
     const uint8_t bytes[] = {0x00, 0x0d, 0xff, 0x23};
     EXPECT_EQ(traceHex(bytes, 4), QStringLiteral("00 0D FF 23"));
     EXPECT_EQ(traceHex(bytes, 0), QStringLiteral("-"));
+}
+
+// Without a file the lines go to the "rt570.link" category alone, and only once it is on.
+QStringList g_logged;
+TEST_F(Tracing, WithoutAFileTheLinesAreLoggedOnceTheCategoryIsOn) {
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            g_logged << QLatin1String(context.category) + QLatin1Char(' ') + text;
+        });
+    TracingSerialLine traced(fake);
+    const uint8_t bytes[] = {0x23, 0x01};
+    traced.Send_Binary(3, bytes, 2);
+    EXPECT_TRUE(g_logged.isEmpty()) << g_logged.join('\n').toStdString();
+    enableTraceLogging();
+    traced.Send_Binary(3, bytes, 2);
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_logged, QStringList{QStringLiteral("rt570.link send  port 3: 23 01")});
 }
 
 } // namespace

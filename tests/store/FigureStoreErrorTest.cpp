@@ -87,14 +87,12 @@ TEST(FigureStoreErrorTest, FailuresAreKeptAsTextAndTheStoreGoesQuiet) {
                 holder = std::make_unique<DatabaseProbe>(path);
                 holder->exec(QStringLiteral("BEGIN EXCLUSIVE"));
             }
-            EXPECT_NO_THROW({
-                if (c.use == Open)
-                    store = std::make_unique<FigureStore>(path, kShortWaitMs);
-                if (c.use == Connect || c.use == BadHour)
-                    wholeConnection(*store, c.use == BadHour ? 24 : 4);
-                if (c.use == RowsOutside)
-                    store->archiveRows(ArchiveKind::Daily, {});
-            });
+            if (c.use == Open)
+                store = std::make_unique<FigureStore>(path, kShortWaitMs);
+            if (c.use == Connect || c.use == BadHour)
+                wholeConnection(*store, c.use == BadHour ? 24 : 4);
+            if (c.use == RowsOutside)
+                store->archiveRows(ArchiveKind::Daily, {});
         }
         const QString first = store->errorText();
         EXPECT_TRUE(
@@ -102,7 +100,7 @@ TEST(FigureStoreErrorTest, FailuresAreKeptAsTextAndTheStoreGoesQuiet) {
             << first.toStdString();
         EXPECT_TRUE(first.contains(QLatin1String(c.reason))) << first.toStdString();
         // Once failed, the store does nothing more, and keeps its first message.
-        EXPECT_NO_THROW(wholeConnection(*store));
+        wholeConnection(*store);
         EXPECT_EQ(store->errorText(), first);
         store.reset();
         if (c.runsAfter >= 0) {
@@ -178,7 +176,7 @@ TEST(FigureStoreErrorTest, AConnectionALockHeldBackIsWrittenLaterOrCountedAsLost
             } else if (step == QLatin1String("F")) {
                 store.finishRun();
             } else {
-                EXPECT_NO_THROW(wholeConnection(store, 4, step));
+                wholeConnection(store, 4, step);
             }
         }
         if (other)

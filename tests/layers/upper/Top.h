@@ -1,0 +1,5 @@
+#pragma once
+
+#include "lower/Base.h"
+
+struct Top : Base {};
