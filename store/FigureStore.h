@@ -15,8 +15,9 @@ class QSqlError;
 
 namespace rt570 {
 
-#include "state/RunResult.h"
-#include "store/StoreTarget.h"
+// A FigureSink that keeps the figures in an SQLite database (Qt SQL's "QSQLITE" driver), or
+// in a PostgreSQL database ("QPSQL") shared by several collectors; the tables are described
+// with the schemas in FigureSchema.h and PostgresSchema.h.
 //
 // The figures of one connection, from beginConnection to endConnection, are one transaction:
 // endConnection writes them with the connection's row in `runs` and commits, so a connection
