@@ -3,6 +3,7 @@
 #include "archives/ArchiveDate.h"
 #include "link/Cp1251.h"
 #include "session/Connection.h"
+#include "store/StoreTarget.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -15,6 +16,7 @@ namespace {
 constexpr int kMaxByte = 255;
 const char kProgramName[] = "rt570-cli";
 const char kCollect[] = "collect";
+const char kImport[] = "import";
 
 struct OperationSpelling {
     const char* name;
@@ -111,15 +113,20 @@ QString takeOptions(const QCommandLineParser& parser, const Definitions& d, CliO
         const char* what;
     };
     const Path paths[] = {
-        {d.device, options.device, "a path"},        {d.trace, options.tracePath, "a file name"},
-        {d.db, options.dbPath, "a file name"},       {d.csv, options.csvFolder, "a folder"},
-        {d.nodes, options.nodesPath, "a file name"}, {d.gsm, options.gsmPhone, "a phone number"}};
+        {d.device, options.device, "a path"},         {d.trace, options.tracePath, "a file name"},
+        {d.db, options.dbPath, "a file name or URL"}, {d.csv, options.csvFolder, "a folder"},
+        {d.nodes, options.nodesPath, "a file name"},  {d.gsm, options.gsmPhone, "a phone number"}};
     for (const Path& path : paths) {
         if (!parser.isSet(path.option))
             continue;
         path.target = lastValue(parser, path.option);
         if (path.target.isEmpty())
             return QStringLiteral("--%1 needs %2").arg(path.option.names().first(), path.what);
+    }
+    if (isDatabaseUrl(options.dbPath)) {
+        const ParsedTarget target = parseStoreTarget(options.dbPath);
+        if (!target.ok())
+            return target.error;
     }
     if (options.gsm()) {
         bool unmappable = false;
@@ -139,6 +146,12 @@ QString takeOptions(const QCommandLineParser& parser, const Definitions& d, CliO
 
 // The operations in order, each archive operation with its date; an error text on bad usage.
 QString takeOperations(QStringList words, const QDate& today, CliOptions& options) {
+    if (!words.isEmpty() && words.first() == QLatin1String(kImport)) {
+        if (words.size() != 2 || words[1].isEmpty())
+            return QStringLiteral("import takes one SQLite figure database (import FILE.db)");
+        options.importPath = words[1];
+        return {};
+    }
     if (!words.isEmpty() && words.first() == QLatin1String(kCollect)) {
         options.collect = true;
         words.removeFirst();
@@ -175,6 +188,10 @@ QString takeOperations(QStringList words, const QDate& today, CliOptions& option
 
 // Options that only make sense together.
 QString checkCombinations(const CliOptions& options) {
+    if (!options.importPath.isEmpty())
+        return options.dbPath.isEmpty()
+                   ? QStringLiteral("import needs --db, the store to copy the figures into")
+                   : QString();
     if (options.collect && options.gsm())
         return QStringLiteral("collect dials the phones of the node list; --gsm is for one "
                               "connection");

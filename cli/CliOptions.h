@@ -23,7 +23,7 @@ struct CliOptions {
     QString gsmPhone;       // dial this number through a modem first
     bool blindDial = false; // dial without reading the modem's answers, on fixed waits
     QString tracePath;      // append the frames to this file
-    QString dbPath;         // keep every figure read in this SQLite database
+    QString dbPath;         // keep every figure read in this SQLite file or PostgreSQL URL
     QString csvFolder;      // write a CSV file beside each report into this folder
     bool noProgress = false;
     bool help = false;
@@ -32,6 +32,8 @@ struct CliOptions {
     bool collect = false;
     QString nodesPath;     // the node list instead of $RT570_HOME/gsm_csd.ini
     QStringList nodeNames; // only these nodes, in the list's order
+    // "import": copy every row of this SQLite store into dbPath instead of reading a meter.
+    QString importPath;
     std::vector<CliOperation> operations;
     QString operationsText; // the operations' words as typed, one blank apart
 

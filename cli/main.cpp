@@ -10,6 +10,7 @@
 #include "link/qt/QtSerialLine.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
+#include "store/StoreImport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -52,6 +53,18 @@ int main(int argc, char* argv[]) {
     CliHost host(
         stderr, !options.noProgress && terminal,
         terminal ? CliHost::Clock() : [] { return QDateTime::currentDateTime(); });
+
+    if (!options.importPath.isEmpty()) {
+        const ImportOutcome outcome = importFigures(options.importPath, options.dbPath);
+        if (!outcome.ok()) {
+            host.message(outcome.error);
+            return kExitFileError;
+        }
+        std::printf("%s: %d connection(s) added, %d already there, %lld figure row(s) written\n",
+                    options.importPath.toUtf8().constData(), outcome.runsAdded, outcome.runsPresent,
+                    static_cast<long long>(outcome.rows));
+        return kExitOk;
+    }
 
     // Without a trace file the frames still reach the "rt570.link" logging category.
     std::unique_ptr<TracingSerialLine> trace;

@@ -7,8 +7,8 @@ build_dir=${1:-"$here/build"}
 shift || true
 
 packages=(build-essential cmake pkg-config qt6-base-dev qt6-serialport-dev libgtest-dev
-          libgmock-dev libqt6sql6-sqlite qt6-charts-dev qt6-svg-dev clang libclang-rt-dev xvfb xauth time
-          dpkg-dev file desktop-file-utils groff-base)
+          libgmock-dev libqt6sql6-sqlite qt6-charts-dev qt6-svg-dev clang libclang-rt-dev xvfb
+          xauth time dpkg-dev file desktop-file-utils groff-base postgresql libqt6sql6-psql)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,12 +1,15 @@
 #include "store/FigureStore.h"
 
-#include "store/FigureSchema.h"
+#include "store/KeyedTables.h"
 #include "store/SqlText.h"
+#include "store/StoreDatabase.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <atomic>
 #include <exception>
 
@@ -16,7 +19,11 @@ namespace {
 
 constexpr int kHoursPerDay = 24;
 
-const QString kDriver = QStringLiteral("QSQLITE");
+// A write that meets a deadlock or serialization failure on PostgreSQL is run again, up to
+// this many times in all, after a pause that grows and differs between collectors, so that
+// two of them do not meet again at once.
+constexpr int kWriteAttempts = 5;
+constexpr int kRetryPauseMs = 50;
 
 QString uniqueConnectionName() {
     static std::atomic<int> counter{0};
@@ -49,6 +56,7 @@ QVariant meterTime(const QDateTime& at) {
 const QString kInsertRun = QStringLiteral(
     "INSERT INTO runs (node, phone, port, started, result, serial, requests, errors, timeouts, "
     "finished, operations, version) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+const QString kInsertRunReturningId = kInsertRun + QStringLiteral(" RETURNING id");
 const QString kInsertCurrent = QStringLiteral(
     "INSERT INTO current_values (serial, read_at, flow1, flow2, flow3, flow4, "
     "volume1, volume2, volume3, volume4, hours1, hours2, hours3, hours4, mains, meter_clock, "
@@ -56,42 +64,10 @@ const QString kInsertCurrent = QStringLiteral(
 const QString kInsertParameter = QStringLiteral(
     "INSERT INTO parameters (serial, read_at, slot, name, value, run) VALUES (?, ?, ?, ?, ?, ?)");
 
-// A row keyed by meter and period: the values are bound in the order keys, figures, others,
-// run. Reading the period again replaces each figure that the new reading has and keeps the
-// stored one where the new reading has none (NULL); the other columns and the run are replaced.
-QString upsert(const char* table, const QStringList& keys, const QStringList& figures,
-               const QStringList& others = {}) {
-    const QStringList columns = keys + figures + others + QStringList{QStringLiteral("run")};
-    QStringList updates;
-    for (const QString& column : figures)
-        updates << QStringLiteral("%1 = COALESCE(excluded.%1, %1)").arg(column);
-    for (const QString& column : others + QStringList{QStringLiteral("run")})
-        updates << QStringLiteral("%1 = excluded.%1").arg(column);
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (?%3) ON CONFLICT (%4) DO UPDATE SET %5")
-        .arg(QLatin1String(table), columns.join(QStringLiteral(", ")),
-             QStringLiteral(", ?").repeated(columns.size() - 1), keys.join(QStringLiteral(", ")),
-             updates.join(QStringLiteral(", ")));
-}
-
-QStringList numbered(const char* name) {
-    QStringList columns;
-    for (int n = 1; n <= 4; ++n)
-        columns << QLatin1String(name) + QString::number(n);
-    return columns;
-}
-
-const QStringList kArchiveFigures = QStringList{} << numbered("hours") << QStringLiteral("mains");
-const QString kInsertHourly =
-    upsert("hourly", {QStringLiteral("serial"), QStringLiteral("date"), QStringLiteral("hour")},
-           numbered("flow") + kArchiveFigures);
-const QString kInsertDaily = upsert("daily", {QStringLiteral("serial"), QStringLiteral("date")},
-                                    numbered("flow") + kArchiveFigures);
-const QString kInsertMonthly =
-    upsert("monthly", {QStringLiteral("serial"), QStringLiteral("month")},
-           numbered("volume") + kArchiveFigures, {QStringLiteral("reporting_day")});
-const QString kInsertIntegrators =
-    upsert("integrators", {QStringLiteral("serial"), QStringLiteral("at")},
-           numbered("volume") + numbered("hours"));
+const QString kInsertHourly = upsertStatement(keyedTable(QStringLiteral("hourly")));
+const QString kInsertDaily = upsertStatement(keyedTable(QStringLiteral("daily")));
+const QString kInsertMonthly = upsertStatement(keyedTable(QStringLiteral("monthly")));
+const QString kInsertIntegrators = upsertStatement(keyedTable(QStringLiteral("integrators")));
 
 // Another connection holds the lock the statement needs (SQLITE_BUSY, SQLITE_LOCKED): the same
 // write may succeed later.
@@ -115,48 +91,24 @@ const char* kindName(ArchiveKind kind) {
 } // namespace
 
 FigureStore::FigureStore(const QString& path, int busyTimeoutMs)
-    : m_path(path), m_connectionName(uniqueConnectionName()) {
-    open(busyTimeoutMs);
+    : m_connectionName(uniqueConnectionName()) {
+    const ParsedTarget parsed = parseStoreTarget(path);
+    m_name = parsed.ok() ? QDir::toNativeSeparators(parsed.target.text()) : QString();
+    if (!parsed.ok()) {
+        fail(parsed.error);
+        return;
+    }
+    open(parsed.target, busyTimeoutMs);
 }
 
 FigureStore::~FigureStore() {
     close();
 }
 
-void FigureStore::open(int busyTimeoutMs) {
-    if (m_path.isEmpty()) {
-        fail(QStringLiteral("no file name given"));
-        return;
-    }
-    if (!QSqlDatabase::isDriverAvailable(kDriver)) {
-        fail(QStringLiteral("the SQLite driver of Qt SQL is missing (install the Debian package "
-                            "libqt6sql6-sqlite)"));
-        return;
-    }
-    QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, m_connectionName);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-    db.setDatabaseName(m_path);
-    if (!db.open()) {
-        fail(QStringLiteral("cannot open it: ") + sqlErrorText(db.lastError()));
-        return;
-    }
-    const QString error = upgradeSchema(db, figureSchemaSteps());
-    if (!error.isEmpty()) {
-        fail(QStringLiteral("cannot prepare its tables: ") + error);
-        return;
-    }
-    // Write-ahead logging, so that readers never block the writer. The mode stays with the
-    // file, so it is set once; a file system that cannot keep the log leaves the file in the
-    // mode it has.
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode")) || !query.next()) {
-        fail(QStringLiteral("cannot read its journal mode: ") + sqlErrorText(query.lastError()));
-        return;
-    }
-    if (query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0 &&
-        !query.exec(QStringLiteral("PRAGMA journal_mode = WAL")))
-        fail(QStringLiteral("cannot switch it to a write-ahead log: ") +
-             sqlErrorText(query.lastError()));
+void FigureStore::open(const StoreTarget& target, int busyTimeoutMs) {
+    const QString error = openFigureDatabase(target, m_connectionName, busyTimeoutMs);
+    if (!error.isEmpty())
+        fail(error);
 }
 
 void FigureStore::close() {
@@ -171,8 +123,8 @@ void FigureStore::close() {
 
 void FigureStore::fail(const QString& reason) {
     if (m_error.isEmpty())
-        m_error =
-            QStringLiteral("figure database %1: %2").arg(QDir::toNativeSeparators(m_path), reason);
+        m_error = m_name.isEmpty() ? QStringLiteral("figure database: %1").arg(reason)
+                                   : QStringLiteral("figure database %1: %2").arg(m_name, reason);
     // The connections still held are lost with the store.
     for (const EndedConnection& connection : m_backlog)
         if (!connection.node.isEmpty())
@@ -195,7 +147,7 @@ QString FigureStore::lostText() const {
         return QString();
     QString text = QStringLiteral("figure database %1: the figures of %2 connection(s) could not "
                                   "be written and are lost")
-                       .arg(QDir::toNativeSeparators(m_path))
+                       .arg(m_name)
                        .arg(m_lost);
     if (!m_lostNodes.isEmpty())
         text += QStringLiteral(" (nodes %1)").arg(m_lostNodes.join(QStringLiteral(", ")));
@@ -352,11 +304,29 @@ void FigureStore::writeBacklog() {
 
 FigureStore::Write FigureStore::writeConnection(const EndedConnection& connection) {
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    QSqlQuery query(db);
     QSqlError error;
-    // The write lock is asked for at once, so a file locked by another program fails here,
-    // after the busy time-out, and not halfway through the rows.
-    bool ok = query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    for (int attempt = 1; attempt <= kWriteAttempts; ++attempt) {
+        if (tryWrite(db, connection, error))
+            return Write::Done;
+        if (!isPostgres(db) || !isRetryable(error))
+            break;
+        QThread::msleep(
+            static_cast<unsigned long>(kRetryPauseMs * attempt +
+                                       QRandomGenerator::global()->bounded(kRetryPauseMs)));
+    }
+    const QString reason = sqlErrorText(error);
+    if (!isPostgres(db) && isLocked(error)) {
+        m_lostReason = reason;
+        return Write::Locked;
+    }
+    fail(QStringLiteral("cannot write the figures of the connection: ") + reason);
+    return Write::Failed;
+}
+
+bool FigureStore::tryWrite(QSqlDatabase& db, const EndedConnection& connection, QSqlError& error) {
+    const bool postgres = isPostgres(db);
+    QSqlQuery query(db);
+    bool ok = query.exec(beginWriteStatement(db));
     if (!ok)
         error = query.lastError();
     const QString* prepared = nullptr;
@@ -378,8 +348,12 @@ FigureStore::Write FigureStore::writeConnection(const EndedConnection& connectio
     };
     const bool begun = ok;
     if (ok)
-        ok = run(kInsertRun, connection.runValues);
-    const QVariant runId = ok ? query.lastInsertId() : QVariant();
+        ok = run(postgres ? kInsertRunReturningId : kInsertRun, connection.runValues);
+    QVariant runId;
+    if (ok && postgres)
+        runId = query.next() ? query.value(0) : QVariant();
+    else if (ok)
+        runId = query.lastInsertId();
     for (size_t i = 0; ok && i < connection.rows.size(); ++i) {
         QVariantList values = connection.rows[i].values;
         values << runId;
@@ -389,17 +363,9 @@ FigureStore::Write FigureStore::writeConnection(const EndedConnection& connectio
         error = query.lastError();
         ok = false;
     }
-    if (ok)
-        return Write::Done;
-    if (begun)
+    if (!ok && begun)
         query.exec(QStringLiteral("ROLLBACK"));
-    const QString reason = sqlErrorText(error);
-    if (isLocked(error)) {
-        m_lostReason = reason;
-        return Write::Locked;
-    }
-    fail(QStringLiteral("cannot write the figures of the connection: ") + reason);
-    return Write::Failed;
+    return ok;
 }
 
 } // namespace rt570

@@ -2,6 +2,7 @@
 
 #include "state/FigureSink.h"
 #include "state/RunResult.h"
+#include "store/StoreTarget.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,10 +10,14 @@
 #include <optional>
 #include <vector>
 
+class QSqlDatabase;
+class QSqlError;
+
 namespace rt570 {
 
-// A FigureSink that keeps the figures in an SQLite database (Qt SQL's "QSQLITE" driver); the
-// tables are described with the schema in FigureSchema.h.
+// A FigureSink that keeps the figures in an SQLite database (Qt SQL's "QSQLITE" driver), or
+// in a PostgreSQL database ("QPSQL") shared by several collectors; the tables are described
+// with the schemas in FigureSchema.h and PostgresSchema.h.
 //
 // The figures of one connection, from beginConnection to endConnection, are one transaction:
 // endConnection writes them with the connection's row in `runs` and commits, so a connection
@@ -25,7 +30,8 @@ namespace rt570 {
 // the lock outlasts it, the connection's figures stay in memory, a backlog of whole
 // connections, and are written before the next connection's (in order, each still one
 // transaction) and once more by finishRun(). What finishRun() cannot write is lost and
-// counted in lostConnections().
+// counted in lostConnections(). On PostgreSQL other collectors' rows lock only those rows: a
+// write that meets a deadlock or a serialization failure is run again a few times, then fails.
 //
 // The store never throws. Any other failure (no SQLite driver, a file that cannot be opened,
 // is not a database, holds a newer schema, is locked past the busy time-out while it is
@@ -36,8 +42,10 @@ class FigureStore final : public FigureSink {
 public:
     static constexpr int kDefaultBusyTimeoutMs = 60000;
 
-    // Opens or creates the database file (its folder must exist) and brings its schema to the
-    // current version. `busyTimeoutMs`: how long a statement waits for another program's lock.
+    // Opens or creates the database file (its folder must exist), or connects to the database
+    // a PostgreSQL URL names (see StoreTarget.h; a URL with a password fails), and brings its
+    // schema to the current version. `busyTimeoutMs`: how long an SQLite statement waits for
+    // another program's lock.
     explicit FigureStore(const QString& path, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     ~FigureStore() override;
     FigureStore(const FigureStore&) = delete;
@@ -83,15 +91,18 @@ private:
     };
     enum class Write { Done, Locked, Failed };
 
-    void open(int busyTimeoutMs);
+    void open(const StoreTarget& target, int busyTimeoutMs);
     void fail(const QString& reason);
     bool accepting(const char* what);
     void add(const QString& statement, QVariantList values);
     void writeBacklog();
     Write writeConnection(const EndedConnection& connection);
+    // One attempt at the connection's transaction; false with `error` set when it was rolled
+    // back.
+    bool tryWrite(QSqlDatabase& db, const EndedConnection& connection, QSqlError& error);
     void close();
 
-    const QString m_path;
+    QString m_name; // the file, or the URL without its parameters; empty for a refused URL
     const QString m_connectionName;
     QString m_error;
     bool m_inConnection = false;

@@ -202,6 +202,12 @@ TEST(CliOptions, CombinationsOfModemAndCollectOptions) {
         {{"--blind-dial", "--gsm", "+79001234567", "values"}, true},
         {{"--blind-dial", "collect", "values"}, true},
         {{"values", "collect"}, false}, // the word comes before the operations
+        {{"--db", "f.db", "import", "pc.db"}, true},
+        {{"import", "pc.db"}, false}, // into what
+        {{"--db", "f.db", "import"}, false},
+        {{"--db", "f.db", "import", "pc.db", "values"}, false},
+        {{"--db", "postgresql://c@h/f", "values"}, true},
+        {{"--db", "postgresql://c:pw@h/f", "values"}, false}, // the password belongs in ~/.pgpass
     };
     for (const auto& c : cases) {
         QStringList list;
