@@ -29,9 +29,10 @@ int argc = 1;
 char name[] = "tests_figureswindow";
 char* argv[] = {name, nullptr};
 
+// Made once and never destroyed: the chart's objects left at exit must not outlive it.
 QApplication& application() {
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // The x values of each line of a channel in the upper chart, a line as "first..last" or "x".

@@ -99,7 +99,7 @@ TEST(PostgresStore, CollectorsOpeningAFreshDatabaseTogetherMakeOneSchema) {
         EXPECT_EQ(store.get(), QString());
     EXPECT_EQ(
         postgres().rows(QStringLiteral("fresh"), QStringLiteral("SELECT * FROM schema_version")),
-        QStringList{QStringLiteral("2")});
+        QStringList{QStringLiteral("3")});
     EXPECT_EQ(postgres().rows(QStringLiteral("fresh"),
                               QStringLiteral("SELECT count(*), count(DISTINCT run) FROM hourly")),
               QStringList{QStringLiteral("96|4")});
@@ -121,7 +121,7 @@ TEST(PostgresStore, AVersionOneDatabaseIsUpgradedInPlace) {
     }
     EXPECT_EQ(postgres().rows(QStringLiteral("old"),
                               QStringLiteral("SELECT version FROM schema_version")),
-              QStringList{QStringLiteral("2")});
+              QStringList{QStringLiteral("3")});
     EXPECT_EQ(postgres().rows(QStringLiteral("old"), QStringLiteral("SELECT serial, month, "
                                                                     "volume1, reporting_day "
                                                                     "FROM monthly")),
