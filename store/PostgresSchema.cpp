@@ -1,5 +1,6 @@
 #include "store/PostgresSchema.h"
 
+#include "store/FigureSchema.h"
 #include "store/SqlText.h"
 
 #include <QSqlDatabase>
@@ -80,19 +81,12 @@ SchemaStep secondSchema() {
     };
 }
 
-// Version 3: indexes for the readers of a meter's runs, a month's runs and a meter's parameters.
-SchemaStep thirdSchema() {
-    return {
-        QStringLiteral("CREATE INDEX runs_by_meter ON runs (serial, result, id)"),
-        QStringLiteral("CREATE INDEX runs_by_start ON runs (started)"),
-        QStringLiteral("CREATE INDEX parameters_by_meter ON parameters (serial, slot)"),
-    };
-}
-
 } // namespace
 
 const std::vector<SchemaStep>& postgresSchemaSteps() {
-    static const std::vector<SchemaStep> steps{firstSchema(), secondSchema(), thirdSchema()};
+    // Version 3 (the readers' indexes) is the same SQL on both engines.
+    static const std::vector<SchemaStep> steps{firstSchema(), secondSchema(),
+                                               figureSchemaSteps().at(2)};
     return steps;
 }
 
