@@ -46,6 +46,7 @@ private:
 
     // CliOperations.cpp: the operations of the command line.
     void runOperations();
+    std::vector<CliOperation> catchUpOperations();
     bool runOperation(const CliOperation& operation);
     void giveMeterClock();
     void print(const QStringList& lines) const;
