@@ -6,6 +6,7 @@
 #   GUARD_MS=1000    the simulated modem's guard time around "+++"
 #   BAUD=0           the simulator paces its bytes at that rate (0: none)
 #   OPERATIONS="values hourly yesterday"
+#   CLI_OPTIONS=""   more options of rt570-cli, before "collect" (bench/catch-up.sh: --db FILE)
 # Per node: the meter frames sent, wall time, floor, ratio, and the same split into the
 # operations (opening read included) and the modem dialogue (AT check, dial, hang-up). The floor
 # of the operations is figures.py's; the dialogue's is the 30 ms drains before "AT" and the dial,
@@ -54,9 +55,9 @@ done
 printf 'rt570-cli collect %s, %d nodes, connect %d ms, modem guard %d ms, --baud %s, %s\n' \
     "$(git -C "$here" rev-parse --short HEAD 2>/dev/null || echo '?')" "$nodes" "$connect_ms" \
     "$guard_ms" "$baud" "$(date '+%F %T')"
-# shellcheck disable=SC2086 # the operations are words
+# shellcheck disable=SC2086 # the operations and the options are words
 RT570_HOME="$work/" /usr/bin/time -v -o "$work/time" \
-    "$cli" --no-progress --trace "$work/trace" collect $operations \
+    "$cli" --no-progress --trace "$work/trace" ${CLI_OPTIONS:-} collect $operations \
     >"$work/summary" 2>"$work/err" || {
     echo "rt570-cli collect failed: $(cat "$work/err")" >&2
     exit 1
