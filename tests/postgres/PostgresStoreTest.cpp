@@ -147,39 +147,6 @@ TEST(PostgresStore, ReadingADayAgainReplacesItsRowsAndKeepsWhatItLacks) {
         QStringList{QStringLiteral("24")});
 }
 
-// The server gives days as dates and months as text: the periods it holds are found as in SQLite.
-TEST(PostgresStore, WhatAMeterLacksIsFoundInTheServersTypes) {
-    REQUIRE_POSTGRES();
-    FigureStore store(postgres().newDatabase(QStringLiteral("missing")));
-    const QDate first(2026, 11, 30);
-    store.beginConnection(RunInfo{});
-    store.reportSetOpened(1001, QStringLiteral("arc/x"));
-    auto row = [](QDate date, int hour) {
-        return ArchiveRow{date, hour, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, 1.0};
-    };
-    std::vector<ArchiveRow> hours;
-    std::vector<ArchiveRow> days;
-    for (const QDate day : {first, kDay})
-        for (int h = 0; h < 24; ++h)
-            hours.push_back(row(day, h));
-    for (QDate day = first; day <= kDay; day = day.addDays(1))
-        days.push_back(row(day, -1));
-    ArchiveRow month = row(QDate(2026, 11, 1), -1);
-    month.reportingDay = 25;
-    store.archiveRows(ArchiveKind::Hourly, hours);
-    store.archiveRows(ArchiveKind::Daily, days);
-    store.archiveRows(ArchiveKind::Monthly, {month});
-    store.endConnection(RunResult::Ok, 1001, 1, 0, 0);
-    MissingPeriods missing;
-    ASSERT_EQ(store.findMissing(1001, CatchUpWindow{first, kDay}, missing), QString());
-    std::vector<QDate> expected;
-    for (int day = 1; day <= 7; ++day)
-        expected.push_back(QDate(2026, 12, day));
-    EXPECT_EQ(missing.hourlyDays, expected);
-    EXPECT_TRUE(missing.dailyMonths.empty());
-    EXPECT_TRUE(missing.monthlyMonths.empty());
-}
-
 TEST(PostgresStore, TwoCollectorsAtOnceLoseAndDuplicateNothing) {
     REQUIRE_POSTGRES();
     struct Case {
