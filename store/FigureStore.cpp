@@ -3,7 +3,6 @@
 #include "store/KeyedTables.h"
 #include "store/SqlText.h"
 #include "store/StoreDatabase.h"
-#include "store/StoredPeriodsQuery.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -155,21 +154,6 @@ QString FigureStore::lostText() const {
     if (!m_lostReason.isEmpty())
         text += QStringLiteral(": ") + m_lostReason;
     return text;
-}
-
-QString FigureStore::findMissing(quint32 serial, const CatchUpWindow& window,
-                                 MissingPeriods& missing) {
-    missing = MissingPeriods{};
-    if (failed())
-        return m_error;
-    StoredPeriods stored;
-    const QString error = readStoredPeriods(QSqlDatabase::database(m_connectionName, false),
-                                            qint64(serial), window, stored);
-    if (!error.isEmpty())
-        return QStringLiteral("figure database %1: cannot tell which periods are missing: %2")
-            .arg(m_name, error);
-    missing = missingPeriods(window, stored);
-    return {};
 }
 
 bool FigureStore::accepting(const char* what) {
@@ -326,8 +310,9 @@ FigureStore::Write FigureStore::writeConnection(const EndedConnection& connectio
             return Write::Done;
         if (!isPostgres(db) || !isRetryable(error))
             break;
-        QThread::msleep(static_cast<unsigned long>(
-            kRetryPauseMs * attempt + QRandomGenerator::global()->bounded(kRetryPauseMs)));
+        QThread::msleep(
+            static_cast<unsigned long>(kRetryPauseMs * attempt +
+                                       QRandomGenerator::global()->bounded(kRetryPauseMs)));
     }
     const QString reason = sqlErrorText(error);
     if (!isPostgres(db) && isLocked(error)) {

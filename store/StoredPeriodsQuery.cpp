@@ -1,5 +1,6 @@
 #include "store/StoredPeriodsQuery.h"
 
+#include "store/FigureStore.h"
 #include "store/KeyedTables.h"
 #include "store/SqlText.h"
 
@@ -73,6 +74,22 @@ QString readStoredPeriods(const QSqlDatabase& db, qint64 serial, const CatchUpWi
         error = readPeriods(db, monthly, serial, window.first.toString(month),
                             window.last.toString(month), true, stored.months);
     return error;
+}
+
+// A member of FigureStore, kept here beside the statements it runs.
+QString FigureStore::findMissing(quint32 serial, const CatchUpWindow& window,
+                                 MissingPeriods& missing) {
+    missing = MissingPeriods{};
+    if (failed())
+        return m_error;
+    StoredPeriods stored;
+    const QString error = readStoredPeriods(QSqlDatabase::database(m_connectionName, false),
+                                            qint64(serial), window, stored);
+    if (!error.isEmpty())
+        return QStringLiteral("figure database %1: cannot tell which periods are missing: %2")
+            .arg(m_name, error);
+    missing = missingPeriods(window, stored);
+    return {};
 }
 
 } // namespace rt570
