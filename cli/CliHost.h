@@ -35,6 +35,12 @@ public:
     // (the device went away). Empty: nothing.
     void setInterruption(std::function<void()> check) { m_interruption = std::move(check); }
 
+    // Where the messages go instead of the stream, as given (one modem line of several, whose
+    // messages share the run's stderr); empty: the stream.
+    void setMessageSink(std::function<void(const QString&)> sink) { m_sink = std::move(sink); }
+    // True when it draws the progress bar: a terminal, and progress not turned off.
+    bool drawsProgress() const { return m_drawProgress; }
+
     void processMessages() override;
     void displayChanged() override;
     void showError(const QString& text) override;
@@ -62,6 +68,7 @@ private:
     QString m_drawn; // the line on the terminal now; empty when there is none
     QStringList m_errors;
     std::function<void()> m_interruption;
+    std::function<void(const QString&)> m_sink;
 };
 
 // True when the stream is a terminal.

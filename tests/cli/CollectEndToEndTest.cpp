@@ -202,7 +202,8 @@ TEST(CollectEndToEnd, FourNodesGiveTwoReportSetsSummaryLinesAndKeyedFigures) {
          QString(), QStringLiteral("0"), QStringLiteral("0")},
     };
     for (size_t i = 0; i < lines.size(); ++i) {
-        ASSERT_EQ(lines[i].size(), 7) << lines[i].join(QLatin1Char('|')).toStdString();
+        ASSERT_EQ(lines[i].size(), 8) << lines[i].join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(lines[i][7], QStringLiteral("port 3"));
         EXPECT_EQ(lines[i].mid(0, 6), expected[i]) << lines[i].join(QLatin1Char('|')).toStdString();
     }
 

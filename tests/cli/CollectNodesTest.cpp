@@ -122,8 +122,9 @@ TEST_P(CliCollect, CallsTheChosenNodesInListOrder) {
     int connections = 0;
     for (size_t i = 0; i < c.called.size(); ++i) {
         const QStringList fields = lines[int(i)].split(QLatin1Char('\t'));
-        ASSERT_EQ(fields.size(), 7) << lines[int(i)].toStdString();
+        ASSERT_EQ(fields.size(), 8) << lines[int(i)].toStdString();
         EXPECT_EQ(fields[0], c.called[i]);
+        EXPECT_EQ(fields[7], QStringLiteral("port 3")); // the one line: the default port
         const QString result = c.results.empty() ? QStringLiteral("ok") : c.results[i];
         EXPECT_EQ(fields[2], result) << fields[0].toStdString();
         EXPECT_EQ(fields[3], result == QLatin1String("ok") ? serial : QString());
