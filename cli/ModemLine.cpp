@@ -12,7 +12,7 @@ QString lineTracePath(const QString& tracePath, int number) {
 }
 
 ModemLine::ModemLine(const CliOptions& options, const RunEnvironment& base, int number,
-                     std::function<void(const QString&)> say)
+                     std::function<void(const QString&)> say, std::mutex& csvGuard)
     : m_options(options), m_number(number), m_port(base.home), m_host(stderr, false),
       m_outputs(options.dbPath, options.csvFolder, decimalSeparator()), m_env(base) {
     if (!m_options.device.isEmpty())
@@ -24,6 +24,7 @@ ModemLine::ModemLine(const CliOptions& options, const RunEnvironment& base, int 
             std::make_unique<TracingSerialLine>(m_port, lineTracePath(m_options.tracePath, number));
     m_host.setMessageSink(say);
     m_outputs.setNoteHandler(say);
+    m_outputs.setCsvGuard(&csvGuard);
     m_env.line = m_trace.get();
     m_env.host = &m_host;
     m_env.wait = [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); };

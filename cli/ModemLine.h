@@ -17,9 +17,10 @@ namespace rt570::cli {
 // that passes its messages on, and the figure outputs with their own database connection.
 class ModemLine : public PoolLine {
 public:
-    // `base`: the run's environment (home, version, modem waits, stop check); `number` from 1.
+    // `base`: the run's environment (home, version, modem waits, stop check); `number` from 1;
+    // `csvGuard` held by every line while it writes CSV files.
     ModemLine(const CliOptions& options, const RunEnvironment& base, int number,
-              std::function<void(const QString&)> say);
+              std::function<void(const QString&)> say, std::mutex& csvGuard);
 
     QString openProblem() override;
     NodeRun run(const CollectNode& node) override { return m_line.run(node); }

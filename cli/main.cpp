@@ -19,6 +19,7 @@
 #include <QThread>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <rt570/Version.h>
 
 using namespace rt570;
@@ -117,10 +118,12 @@ int main(int argc, char* argv[]) {
     environment.version = QStringLiteral(RT570_VERSION);
     environment.stopRequested = [] { return stopSignal() != 0; };
     LineMaker makeLine;
+    std::mutex csvGuard;
     if (lines > 1)
-        makeLine = [&environment](int line, const CliOptions& lineOptions,
-                                  std::function<void(const QString&)> say) {
-            return std::make_unique<ModemLine>(lineOptions, environment, line + 1, std::move(say));
+        makeLine = [&environment, &csvGuard](int line, const CliOptions& lineOptions,
+                                             std::function<void(const QString&)> say) {
+            return std::make_unique<ModemLine>(lineOptions, environment, line + 1, std::move(say),
+                                               csvGuard);
         };
     const int status = options.collect ? runCollect(options, environment, makeLine)
                                        : runConnection(options, environment);
