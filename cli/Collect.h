@@ -27,7 +27,8 @@ using LineMaker = std::function<std::unique_ptr<PoolLine>(int line, const CliOpt
 // at once with no summary line. One node's failure never stops the others; a stop asked for
 // (a signal) calls no further node. One summary line per node on the run's output, in list
 // order, tab separated: name, phone text, result (`not called` when no line was left for
-// it), serial number (empty when none), requests, errors, seconds, the line that called it.
+// it), serial number (empty when none), requests, errors, seconds, the line that called it
+// (empty when none did).
 // Exit status, the worst of all: 3 if any node had a file error, else 1 if any node failed or
 // a line left the pool, else 4 if an operation was refused, else 0; 2 for a node list that is
 // missing or names no such node.

@@ -176,11 +176,13 @@ private:
         const bool again = m_schedule.state(event.node) == PoolSchedule::State::Queued;
         if (run.fate != PoolSchedule::Fate::Stays) {
             m_outcome.lineLeft = true;
-            m_hooks.message(
-                QStringLiteral("the line %1 leaves the pool for the rest of the run%2")
-                    .arg(m_names[event.line],
-                         again ? QStringLiteral("; node %1 goes to another line").arg(node.name)
-                               : QString()));
+            QString text = QStringLiteral("the line %1 leaves the pool for the rest of the run")
+                               .arg(m_names[event.line]);
+            if (m_schedule.linesInPool() == 0)
+                text += QStringLiteral("; no line is left for the nodes not called yet");
+            else if (again)
+                text += QStringLiteral("; node %1 goes to another line").arg(node.name);
+            m_hooks.message(text);
         }
         if (!again && run.outcome.result != RunResult::Ok)
             ++m_failures;
@@ -200,12 +202,9 @@ private:
         const std::vector<int> ready = m_schedule.printable();
         if (!m_outcome.anyLineOpened)
             return; // nothing was called: no summary
-        for (const int node : ready) {
-            NodeRecord& record = m_records[size_t(node)];
-            if (m_schedule.state(node) == PoolSchedule::State::Unserved)
-                record.line = -1;
-            m_hooks.summary(node, record);
-        }
+        // A node no line was left for keeps what its one try gave, if it had one.
+        for (const int node : ready)
+            m_hooks.summary(node, m_records[size_t(node)]);
     }
 
     void progress() {
