@@ -149,8 +149,10 @@ int runCollect(const CliOptions& options, const RunEnvironment& environment,
         });
     };
     hooks.summary = [&](int node, const NodeRecord& record) {
-        printSummary(environment.out, nodes[size_t(node)], record,
-                     record.line < 0 ? QString() : names[record.line]);
+        terminal.aside([&] {
+            printSummary(environment.out, nodes[size_t(node)], record,
+                         record.line < 0 ? QString() : names[record.line]);
+        });
         status = worse(status, record.line < 0 ? kExitLinkFailed : nodeStatus(record.run.outcome));
     };
     hooks.message = [&terminal](const QString& text) { terminal.message(text); };

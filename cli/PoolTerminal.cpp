@@ -29,6 +29,14 @@ void PoolTerminal::message(const QString& text) {
         m_host.showPhase(m_progress);
 }
 
+void PoolTerminal::aside(const std::function<void()>& write) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_host.finish();
+    write();
+    if (!m_progress.isEmpty())
+        m_host.showPhase(m_progress);
+}
+
 void PoolTerminal::showProgress(const QString& text) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_progress = text;

@@ -3,6 +3,7 @@
 #include "cli/LinePool.h"
 
 #include <QString>
+#include <functional>
 #include <mutex>
 
 namespace rt570::cli {
@@ -16,6 +17,8 @@ public:
     explicit PoolTerminal(CliHost& host) : m_host(host) {}
 
     void message(const QString& text);
+    // Runs `write` (to stdout, which may be the same terminal) with the progress line off.
+    void aside(const std::function<void()>& write);
     // The progress line, rewritten in place (on a terminal with progress on; else nothing).
     void showProgress(const QString& text);
     // Takes the progress line off the terminal.
