@@ -2,6 +2,7 @@
 #include "readings/OpeningRead.h"
 #include "session/Session.h"
 #include "support/FakeSerialLine.h"
+#include "support/QStringPrinter.h"
 #include "support/RecordingHost.h"
 
 #include <QTemporaryDir>
