@@ -203,8 +203,10 @@ QString checkModemLines(const CliOptions& options) {
     for (int i = 0; i < options.devices.size(); ++i)
         for (int j = 0; j < i; ++j)
             if (sameDevice(options.devices[i], options.devices[j]))
-                return QStringLiteral("the device %1 is named twice (as %2)")
-                    .arg(options.devices[j], options.devices[i]);
+                return options.devices[i] == options.devices[j]
+                           ? QStringLiteral("the device %1 is named twice").arg(options.devices[i])
+                           : QStringLiteral("the device %1 is named twice, also as %2")
+                                 .arg(options.devices[j], options.devices[i]);
     return {};
 }
 
