@@ -2,6 +2,7 @@
 
 #include "link/Link.h"
 #include "state/ArchiveState.h"
+#include "state/OperationStop.h"
 
 namespace rt570 {
 
@@ -18,8 +19,10 @@ void store(ArchiveState& archive, double value, bool answered) {
 }
 
 bool requestArchive(Link& link, const ArchiveState& archive, uint8_t command, int attempts) {
-    return link.request(command, archive.ArchiveQuantity, archive.ArchiveKind, link.DateCode,
-                        kFlushTimeoutMs, attempts);
+    const bool answered = link.request(command, archive.ArchiveQuantity, archive.ArchiveKind,
+                                       link.DateCode, kFlushTimeoutMs, attempts);
+    endIfStopped(link);
+    return answered;
 }
 
 } // namespace

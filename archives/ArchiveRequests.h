@@ -12,7 +12,8 @@ struct ArchiveState;
 // ArchiveQuantity, ArchiveKind, ArchiveSlot and the link's DateCode first; the answer goes to
 // ArchiveTables[ArchiveQuantity][ArchiveSlot]. A request that runs out of attempts still stores
 // what the reply buffer holds (01 01 01 01 after a silent line); `answered` beside the entry
-// tells the two apart.
+// tells the two apart. A request the front end stopped ends the operation (OperationStopped)
+// before anything is stored.
 constexpr int kArchiveAttempts = 11;
 constexpr int kIntegratorValueAttempts = 13;
 

@@ -16,7 +16,10 @@ void Link::ExchangeFrame(int flushTimeoutMs) {
     ReceiveResult = m_line.Receive_Binary(PortNumber, replyBuffer.data(), flushTimeoutMs,
                                           kFlushCount, &ReceiveAux);
     m_line.Send_Binary(PortNumber, requestBuffer.data(), kFrameLength);
-    m_host.processMessages();
+    if (m_host.processMessages()) {
+        m_stopped = true;
+        return;
+    }
     ReceiveResult = m_line.Receive_Binary(PortNumber, replyBuffer.data(), kReplyTimeoutMs,
                                           ExpectedReplyLength, &ReceiveAux);
     CheckReply();
@@ -29,12 +32,16 @@ void Link::prefillReply(int count) {
 bool Link::request(uint8_t command, uint8_t index, uint8_t extra, uint32_t data, int flushTimeoutMs,
                    int attempts) {
     prefillReply(kReplyPrefill);
+    if (m_stopped)
+        return false;
     const RequestFrame frame = makeRequest(DeviceAddress, command, index, extra, data);
     std::copy(frame.begin(), frame.end(), requestBuffer.begin());
     ++RequestCount;
     int failures = 0;
     for (;;) {
         ExchangeFrame(flushTimeoutMs);
+        if (m_stopped)
+            return false;
         if (ReplyBad == 0)
             return true;
         ++ErrorCount;

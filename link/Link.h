@@ -74,8 +74,13 @@ public:
 
     // Reply check: ReplySum := bytes 0..8 + byte 10, ReplyBad := ReplySum != byte 9.
     void CheckReply();
-    // One attempt with the request already in the request buffer.
+    // One attempt with the request already in the request buffer. When the host asks to stop
+    // in its message pass, no reply is read and the link is stopped.
     void ExchangeFrame(int flushTimeoutMs);
+    // True once the host asked to stop during a request: every request from then on ends at
+    // once, unanswered and unsent, until resume() (the start of the next operation).
+    bool stopped() const { return m_stopped; }
+    void resume() { m_stopped = false; }
 
     // A whole request: pre-fill, frame, attempts and counters. True when a reply was accepted;
     // either way the reply buffer holds what the last attempt left there.
@@ -106,6 +111,7 @@ public:
 private:
     SerialLine& m_line;
     Host& m_host;
+    bool m_stopped = false;
 };
 
 } // namespace rt570

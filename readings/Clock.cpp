@@ -4,6 +4,7 @@
 #include "link/OperationError.h"
 #include "state/MeterTime.h"
 #include "state/NumberText.h"
+#include "state/OperationStop.h"
 #include "state/RunState.h"
 
 namespace rt570 {
@@ -41,6 +42,7 @@ QDateTime meterClockTime(uint32_t dateCode, uint8_t seconds) {
 bool ReadClock(RunState& session) {
     Link& link = session.link;
     const bool answered = link.requestClock();
+    endIfStopped(link);
     session.display.dateLabel = clockDateText(link.DateCode);
     session.display.timeLabel = clockTimeText(link.DateCode, link.ClockSeconds);
     session.changed();
@@ -49,7 +51,9 @@ bool ReadClock(RunState& session) {
 
 QDateTime readMeterClock(RunState& session) {
     Link& link = session.link;
-    if (!link.requestClock())
+    const bool answered = link.requestClock();
+    endIfStopped(link);
+    if (!answered)
         return QDateTime();
     return meterClockTime(link.DateCode, link.ClockSeconds);
 }

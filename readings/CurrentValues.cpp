@@ -5,6 +5,7 @@
 #include "state/FigureSink.h"
 #include "state/FloatFigure.h"
 #include "state/NumberText.h"
+#include "state/OperationStop.h"
 #include "state/RunState.h"
 
 #include <array>
@@ -33,7 +34,7 @@ constexpr int kHoursPrecision = 4;
 
 void readCurrentValues(RunState& session) {
     Link& link = session.link;
-    Display& display = session.display;
+    RunTexts& display = session.display;
     Formats& formats = session.formats;
 
     session.setStatusText(QStringLiteral("Считывание параметров"));
@@ -51,6 +52,7 @@ void readCurrentValues(RunState& session) {
         answered = link.ReadCurrentFloat() && answered;
         session.setProgress(kFlowProgressStep * i);
     }
+    endIfStopped(link);
 
     for (int k = 1; k <= kChannels; ++k) {
         const FormatPair& format = formats.ValueFormats[size_t(k - 1)];
@@ -65,6 +67,7 @@ void readCurrentValues(RunState& session) {
         answered = link.ReadCurrentInteger() && answered;
         session.setProgress(kIntegerProgressStep * i + kIntegerProgressStart);
     }
+    endIfStopped(link);
     session.setProgress(kProgressDone);
 
     for (int k = 1; k <= kChannels; ++k) {

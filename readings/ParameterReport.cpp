@@ -5,6 +5,7 @@
 #include "state/FigureSink.h"
 #include "state/FloatFigure.h"
 #include "state/NumberText.h"
+#include "state/OperationStop.h"
 #include "state/RunState.h"
 
 #include <cmath>
@@ -83,6 +84,7 @@ void parameterReport(RunState& session) {
         if (slot < kFirstSkippedSlot || slot > kLastSkippedSlot) {
             link.ValueIndex = uint8_t(slot);
             answered[size_t(slot)] = link.ReadParameter();
+            endIfStopped(link);
         }
         if (link.LinkFailed == 1)
             break;

@@ -2,12 +2,12 @@
 // parameter report, each before its reads. A good request, the current values and the clock
 // leave it standing, so the monitor keeps showing the failure.
 
-#include "support/FakeMeter.h"
 #include "readings/Clock.h"
 #include "readings/CurrentValues.h"
 #include "readings/OpeningRead.h"
 #include "readings/ParameterReport.h"
 #include "session/Session.h"
+#include "support/FakeMeter.h"
 #include "support/RecordingHost.h"
 
 #include <QDir>
@@ -56,7 +56,7 @@ protected:
 
 TEST_P(LinkFailedKept, OnlyTheOpeningReadAndTheParameterReportLowerIt) {
     const LinkFailedCase& c = GetParam();
-    ASSERT_TRUE(session.runOperation([&] { c.operation(session); }));
+    ASSERT_TRUE(session.runOperation([&] { c.operation(session); }).done());
     EXPECT_TRUE(host.errors.isEmpty()) << qPrintable(host.errors.join('|'));
     EXPECT_EQ(line.sentFrames().size(), c.frames);
     EXPECT_EQ(session.link.ErrorCount, 0);
