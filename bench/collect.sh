@@ -7,6 +7,7 @@
 #   BAUD=0           the simulator paces its bytes at that rate (0: none)
 #   OPERATIONS="values hourly yesterday"
 #   POOL_NODES=8 POOL_LINES="1 2 4"   the pool runs after it (POOL_LINES="" leaves them out)
+#   CLI_OPTIONS=""   more options of rt570-cli before "collect", in the one-line run
 # Per node: the meter frames sent, wall time, floor, ratio, and the same split into the
 # operations (opening read included) and the modem dialogue (AT check, dial, hang-up). The floor
 # of the operations is figures.py's; the dialogue's is the 30 ms drains before "AT" and the dial,
@@ -74,9 +75,9 @@ start_bank "$work/com3" "${numbers[@]}"
 printf 'rt570-cli collect %s, %d nodes, connect %d ms, modem guard %d ms, --baud %s, %s\n' \
     "$(git -C "$here" rev-parse --short HEAD 2>/dev/null || echo '?')" "$nodes" "$connect_ms" \
     "$guard_ms" "$baud" "$(date '+%F %T')"
-# shellcheck disable=SC2086 # the operations are words
+# shellcheck disable=SC2086 # the operations and the options are words
 RT570_HOME="$work/" /usr/bin/time -v -o "$work/time" \
-    "$cli" --no-progress --trace "$work/trace" collect $operations \
+    "$cli" --no-progress --trace "$work/trace" ${CLI_OPTIONS:-} collect $operations \
     >"$work/summary" 2>"$work/err" || {
     echo "rt570-cli collect failed: $(cat "$work/err")" >&2
     exit 1

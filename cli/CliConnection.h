@@ -55,6 +55,7 @@ private:
 
     // CliOperations.cpp: the operations of the command line.
     void runOperations();
+    std::vector<CliOperation> catchUpOperations();
     void perform(const CliOperation& operation);
     void giveMeterClock();
     void print(const QStringList& lines) const;

@@ -1,7 +1,9 @@
 #include "cli/CliConnection.h"
 
 #include "archives/ArchiveReports.h"
+#include "cli/CatchUp.h"
 #include "cli/CliHost.h"
+#include "cli/FigureOutputs.h"
 #include "cli/ValuesOutput.h"
 #include "readings/Clock.h"
 #include "readings/CurrentValues.h"
@@ -13,7 +15,9 @@
 namespace rt570::cli {
 
 void CliConnection::runOperations() {
-    for (const CliOperation& operation : m_options.operations) {
+    const std::vector<CliOperation> operations =
+        asksForMissing(m_options.operations) ? catchUpOperations() : m_options.operations;
+    for (const CliOperation& operation : operations) {
         const OperationResult result =
             traced(operationName(operation.kind), [&] { perform(operation); });
         if (result.stopped())
@@ -29,6 +33,35 @@ void CliConnection::runOperations() {
         fail(RunResult::FileError, kExitFileError);
         return;
     }
+}
+
+// The operations with each "missing" one replaced by the reads of what the figure store
+// lacks of this meter, asked after the opening read named it. When the store cannot tell, the
+// "missing" ones are left out and the connection fails as a file error; the others still run.
+std::vector<CliOperation> CliConnection::catchUpOperations() {
+    const QDate today = m_session.clock().date();
+    MissingPeriods missing;
+    QString error = QStringLiteral("the meter gave no serial number: the periods missing from "
+                                   "the figure database cannot be looked up");
+    if (m_outcome.serial)
+        error = m_env.outputs
+                    ? m_env.outputs->findMissing(
+                          *m_outcome.serial, catchUpWindow(today, m_options.catchUpDays), missing)
+                    : QStringLiteral("missing needs --db");
+    if (!error.isEmpty()) {
+        m_host.message(error);
+        fail(RunResult::FileError, kExitFileError);
+    }
+    const std::vector<CliOperation> operations =
+        expandMissing(m_options.operations, missing, today);
+    QStringList words;
+    for (const CliOperation& operation : operations)
+        words << (operationName(operation.kind) + QLatin1Char(' ') +
+                  operation.date.toString(Qt::ISODate))
+                     .trimmed();
+    note(QStringLiteral("missing: ") +
+         (words.isEmpty() ? QStringLiteral("none") : words.join(QStringLiteral(", "))));
+    return operations;
 }
 
 // What the window's button for the operation does.

@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "archives/ArchiveDate.h"
+#include "cli/CatchUp.h"
 #include "link/Cp1251.h"
 #include "session/Connection.h"
 #include "store/StoreTarget.h"
@@ -15,6 +16,7 @@ namespace rt570::cli {
 namespace {
 
 constexpr int kMaxByte = 255;
+constexpr int kMaxCatchUpDays = 62;
 const char kProgramName[] = "rt570-cli";
 const char kCollect[] = "collect";
 const char kImport[] = "import";
@@ -69,13 +71,14 @@ struct Definitions {
     QCommandLineOption nodes{QStringLiteral("nodes"), QString(), QStringLiteral("FILE")};
     QCommandLineOption node{QStringLiteral("node"), QString(), QStringLiteral("NAME")};
     QCommandLineOption noProgress{QStringLiteral("no-progress")};
+    QCommandLineOption catchUp{QStringLiteral("catch-up"), QString(), QStringLiteral("DAYS")};
     QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     void addTo(QCommandLineParser& parser) const {
         for (const QCommandLineOption* option :
              {&port, &device, &rate, &address, &gsm, &blindDial, &trace, &db, &csv, &nodes, &node,
-              &noProgress, &help, &version})
+              &noProgress, &catchUp, &help, &version})
             parser.addOption(*option);
     }
 };
@@ -99,6 +102,14 @@ QString takeOptions(const QCommandLineParser& parser, const Definitions& d, CliO
         options.address = parseByte(value);
         if (options.address < 0)
             return QStringLiteral("bad meter address '%1' (0..255)").arg(value);
+    }
+    if (parser.isSet(d.catchUp)) {
+        const QString value = lastValue(parser, d.catchUp);
+        options.catchUpDays = parseByte(value);
+        if (options.catchUpDays < 1 || options.catchUpDays > kMaxCatchUpDays)
+            return QStringLiteral("bad --catch-up '%1' (1..%2 days)")
+                .arg(value)
+                .arg(kMaxCatchUpDays);
     }
     if (parser.isSet(d.rate)) {
         const QString value = lastValue(parser, d.rate);
@@ -171,12 +182,19 @@ QString takeOperations(QStringList words, const QDate& today, CliOptions& option
         operation.kind = spelling->kind;
         if (spelling->takesDate) {
             if (i + 1 >= words.size())
-                return QStringLiteral("%1 needs a date (YYYY-MM-DD, today or yesterday)").arg(word);
+                return QStringLiteral("%1 needs a date (YYYY-MM-DD, today, yesterday or "
+                                      "missing)")
+                    .arg(word);
             const QString text = words[++i];
+            operation.missing = text == QLatin1String("missing");
+            if (operation.missing) {
+                options.operations.push_back(operation);
+                continue;
+            }
             operation.date = parseArchiveDate(text, today);
             if (!operation.date.isValid())
                 return QStringLiteral("bad date '%1' for %2 (YYYY-MM-DD from 2000-01-01 to "
-                                      "2042-12-31, today or yesterday)")
+                                      "2042-12-31, today, yesterday or missing)")
                     .arg(text, word);
             if (operation.date > today)
                 return QStringLiteral("the date %1 for %2 is after the PC's date %3: none of its "
@@ -227,6 +245,8 @@ QString checkCombinations(const CliOptions& options) {
         return QStringLiteral("--blind-dial goes with --gsm or collect");
     if (options.operations.empty())
         return QStringLiteral("no operation given");
+    if (asksForMissing(options.operations) && options.dbPath.isEmpty())
+        return QStringLiteral("missing needs --db");
     return {};
 }
 

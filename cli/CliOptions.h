@@ -12,6 +12,8 @@ struct CliOperation {
     enum Kind { Values, SetClock, Params, Hourly, Daily, Monthly };
     Kind kind = Values;
     QDate date; // the archive operations only
+    // The date word "missing": the periods the figure store lacks (see CatchUp.h); no date.
+    bool missing = false;
 };
 
 // What the command line asked for. The defaults are the window's start-up selections.
@@ -29,6 +31,7 @@ struct CliOptions {
     QString dbPath;         // keep every figure read in this SQLite file or PostgreSQL URL
     QString csvFolder;      // write a CSV file beside each report into this folder
     bool noProgress = false;
+    int catchUpDays = 7; // "missing" looks this many days back, to yesterday
     bool help = false;
     bool version = false;
     // "collect": every node of the node list (or those named) in turn through the modem.

@@ -36,6 +36,15 @@ void FigureOutputs::finishRun() {
         m_store->finishRun();
 }
 
+QString FigureOutputs::findMissing(quint32 serial, const CatchUpWindow& window,
+                                   MissingPeriods& missing) {
+    if (!m_store) {
+        missing = MissingPeriods{};
+        return QStringLiteral("missing needs --db");
+    }
+    return m_store->findMissing(serial, window, missing);
+}
+
 QStringList FigureOutputs::errors() const {
     QStringList texts;
     if (m_store && m_store->failed())

@@ -37,6 +37,10 @@ public:
     // Called once, after the last connection.
     void finishRun();
 
+    // What the store lacks of meter `serial` within `window`, as the connections written so far
+    // left it; empty on success, else the reason as a sentence (also when there is no store).
+    QString findMissing(quint32 serial, const CatchUpWindow& window, MissingPeriods& missing);
+
     // The first error of the store and of the CSV files, each a sentence naming the file, and
     // the figures the store lost.
     QStringList errors() const;

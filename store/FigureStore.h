@@ -2,6 +2,7 @@
 
 #include "state/FigureSink.h"
 #include "state/RunResult.h"
+#include "store/CatchUpWindow.h"
 #include "store/StoreTarget.h"
 
 #include <QString>
@@ -70,6 +71,11 @@ public:
     // Empty when nothing was lost; else a sentence naming the file, how many connections'
     // figures were lost, their nodes and the last reason.
     QString lostText() const;
+
+    // What the database lacks of meter `serial` within `window` (see CatchUpWindow.h), as the
+    // connections written so far left it. Empty on success, else a sentence naming the database
+    // and the reason; a failed store always fails here.
+    QString findMissing(quint32 serial, const CatchUpWindow& window, MissingPeriods& missing);
 
     void reportSetOpened(quint32 serial, const QString& stem) override;
     void currentValues(const CurrentFigures& figures) override;

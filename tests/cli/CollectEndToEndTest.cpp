@@ -11,6 +11,7 @@
 #include "session/Session.h"
 #include "sim/MeterModel.h"
 #include "sim/MeterProtocol.h"
+#include "store/FigureStore.h"
 #include "support/FakeSerialLine.h"
 #include "support/QStringPrinter.h"
 #include "support/RecordingHost.h"
@@ -300,6 +301,75 @@ TEST(CollectEndToEnd, FourNodesGiveTwoReportSetsSummaryLinesAndKeyedFigures) {
                                         "serial ORDER BY serial")),
               (QStringList{QStringLiteral("20011|%1|%2").arg(yesterday.day()).arg(day),
                            QStringLiteral("20022|%1|%2").arg(yesterday.day()).arg(day)}));
+}
+
+// A store that holds the day before yesterday of the first meter (its hours and its day) and
+// nothing of the second: "hourly missing" over two days reads yesterday of the first meter and
+// both days of the second; the next night reads nothing, its daily rows too.
+TEST(CollectEndToEnd, MissingDaysAreReadOnceAndThenNoMore) {
+    const QDate today = QDate::currentDate();
+    const QDate before = today.addDays(-2);
+    const QString d2 = before.toString(Qt::ISODate);
+    const QString d1 = today.addDays(-1).toString(Qt::ISODate);
+    CollectHome home;
+    const QString db = home.path() + QStringLiteral("f.db");
+    {
+        FigureStore seed(db);
+        seed.beginConnection(RunInfo{});
+        seed.reportSetOpened(20011, QString());
+        std::vector<ArchiveRow> hours;
+        for (int h = 0; h < 24; ++h)
+            hours.push_back(ArchiveRow{before, h, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, 1.0});
+        seed.archiveRows(ArchiveKind::Hourly, hours);
+        seed.archiveRows(
+            ArchiveKind::Daily,
+            {ArchiveRow{before, -1, {1.0, 1.0, 1.0, 1.0}, {24.0, 24.0, 24.0, 24.0}, 24.0}});
+        seed.endConnection(RunResult::Ok, 20011, 0, 0, 0);
+        ASSERT_FALSE(seed.failed()) << seed.errorText().toStdString();
+    }
+    SimProcess sim(modemBank(), home.path() + QStringLiteral("com3"));
+    ASSERT_TRUE(sim.running());
+    auto night = [&](const QString& trace, const QStringList& operations) {
+        return runCli(QStringList{QStringLiteral("--db"), db, QStringLiteral("--catch-up"),
+                                  QStringLiteral("2"), QStringLiteral("--trace"),
+                                  home.path() + trace, QStringLiteral("collect"),
+                                  QStringLiteral("--node"), QStringLiteral("Узел 1"),
+                                  QStringLiteral("--node"), QStringLiteral("Узел 2")} +
+                          operations,
+                      home.path());
+    };
+    const CliResult first =
+        night(QStringLiteral("t1"), {QStringLiteral("hourly"), QStringLiteral("missing")});
+    EXPECT_EQ(first.exitCode, kExitOk) << first.err.toStdString();
+    const CliResult second =
+        night(QStringLiteral("t2"), {QStringLiteral("hourly"), QStringLiteral("missing"),
+                                     QStringLiteral("daily"), QStringLiteral("missing")});
+    EXPECT_EQ(second.exitCode, kExitOk) << second.err.toStdString();
+    if (QDate::currentDate() != today)
+        GTEST_SKIP() << "the runs crossed midnight: the window moved under them";
+
+    // The seeded day keeps its rows (connection 1); the first night (2, 3) wrote the rest.
+    StoreReader store(db);
+    ASSERT_TRUE(store.open());
+    EXPECT_EQ(store.rows(QStringLiteral("SELECT serial, date, COUNT(*), MIN(run), MAX(run) "
+                                        "FROM hourly GROUP BY serial, date ORDER BY serial, date")),
+              (QStringList{QStringLiteral("20011|%1|24|1|1").arg(d2),
+                           QStringLiteral("20011|%1|24|2|2").arg(d1),
+                           QStringLiteral("20022|%1|24|3|3").arg(d2),
+                           QStringLiteral("20022|%1|24|3|3").arg(d1)}));
+    // The second night: each node ok, and no archive request at all.
+    const std::vector<QStringList> lines = summary(second.out);
+    ASSERT_EQ(lines.size(), 2u) << second.out.toStdString();
+    for (const QStringList& line : lines)
+        EXPECT_EQ(line.value(2), QStringLiteral("ok")) << line.join(QLatin1Char('|')).toStdString();
+    QFile trace(home.path() + QStringLiteral("t2"));
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    const QString frames = QString::fromUtf8(trace.readAll());
+    EXPECT_EQ(frames.count(QStringLiteral("# begin opening read")), 2);
+    EXPECT_FALSE(frames.contains(QStringLiteral("# begin hourly")));
+    EXPECT_FALSE(frames.contains(QStringLiteral("# begin daily")));
+    EXPECT_EQ(store.rows(QStringLiteral("SELECT COUNT(*), MAX(run) FROM daily")),
+              QStringList{QStringLiteral("4|3")});
 }
 
 // A port whose far end ignores "AT" (a meter without a modem): the run ends after the check

@@ -101,6 +101,8 @@ TEST(CliOptions, BadUsageIsRefusedWithAReason) {
         {"hourly", "05.01.2014"},
         {"hourly", "2014-01-05T00:00"},
         {"hourly", "values"},
+        {"values", "missing"}, // only an archive takes a date
+        {"--db", "f.db", "--catch-up", "100", "hourly", "missing"},
     };
     for (const auto& args : bad) {
         QStringList list;
@@ -167,6 +169,17 @@ TEST(CliOptions, DateWordsFollowTheInjectedDate) {
         ASSERT_EQ(p.options.operations.size(), 1u) << what;
         EXPECT_EQ(p.options.operations[0].date, c.expected) << what;
     }
+}
+
+// The date word "missing" asks the store (refused without one); --catch-up says how far back.
+TEST(CliOptions, MissingNeedsTheStoreAndCatchUpItsRange) {
+    for (const auto& [days, expected] : {std::pair{"1", 1}, {"62", 62}, {"0", 0}, {"63", 0}}) {
+        const ParsedArguments p = parse({"--db", "f.db", "--catch-up", days, "hourly", "missing"});
+        EXPECT_EQ(p.ok() ? p.options.catchUpDays : 0, expected) << days;
+        EXPECT_EQ(p.ok() && p.options.operations[0].missing, expected > 0) << days;
+    }
+    EXPECT_EQ(parse({"--db", "f.db", "daily", "missing"}).options.catchUpDays, 7);
+    EXPECT_EQ(parse({"collect", "hourly", "missing"}).error, QStringLiteral("missing needs --db"));
 }
 
 TEST(CliOptions, CollectTakesItsNodeOptionsAfterTheWord) {
