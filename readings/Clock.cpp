@@ -38,20 +38,19 @@ QDateTime meterClockTime(uint32_t dateCode, uint8_t seconds) {
     return meterWallTime(QDate(f.year, f.month, f.day), time);
 }
 
-bool ReadClock(RunState& session) {
-    Link& link = session.link;
-    const bool answered = link.requestClock();
-    session.display.dateLabel = clockDateText(link.DateCode);
-    session.display.timeLabel = clockTimeText(link.DateCode, link.ClockSeconds);
+ClockReply ReadClock(RunState& session) {
+    const ClockReply clock = session.link.requestClock();
+    session.display.dateLabel = clockDateText(clock.dateCode);
+    session.display.timeLabel = clockTimeText(clock.dateCode, clock.seconds);
     session.changed();
-    return answered;
+    return clock;
 }
 
 QDateTime readMeterClock(RunState& session) {
-    Link& link = session.link;
-    if (!link.requestClock())
+    const ClockReply clock = session.link.requestClock();
+    if (!clock.answered)
         return QDateTime();
-    return meterClockTime(link.DateCode, link.ClockSeconds);
+    return meterClockTime(clock.dateCode, clock.seconds);
 }
 
 void writePcClock(RunState& session) {
@@ -65,11 +64,9 @@ void writePcClock(RunState& session) {
                 .arg(year)
                 .arg(kFirstSendableYear)
                 .arg(kLastSendableYear));
-    Link& link = session.link;
-    link.DateCode = packDateCode(year - kDateCodeBaseYear, date.month(), date.day(), time.hour(),
-                                 time.minute());
-    link.ClockSeconds = uint8_t(time.second());
-    link.WriteClock();
+    session.link.WriteClock(uint8_t(time.second()),
+                            packDateCode(year - kDateCodeBaseYear, date.month(), date.day(),
+                                         time.hour(), time.minute()));
 }
 
 } // namespace rt570

@@ -37,14 +37,13 @@ protected:
         ASSERT_EQ(line.Send_Binary(kPort, f.data(), kFrameLength), kFrameLength);
     }
     uint16_t receive(int timeoutMs, int count) {
-        return line.Receive_Binary(kPort, buffer.data(), timeoutMs, count, &aux);
+        return line.Receive_Binary(kPort, buffer.data(), timeoutMs, count);
     }
 
     QTemporaryDir home;
     std::unique_ptr<SimOnPty> sim = std::make_unique<SimOnPty>(quickMeter(), home.path(), kPort);
     QtSerialLine line{home.path()};
     std::array<uint8_t, 64> buffer{};
-    uint16_t aux = 200;
     QElapsedTimer clock;
 };
 
@@ -144,7 +143,7 @@ TEST_F(LinkTiming, PortsNotOpenActSilentAndCloseIsHarmless) {
     // A device that cannot be opened leaves the port silent too.
     line.Open_Com(8, 9600, kDataBits, kParityNone, kOneStopBit);
     EXPECT_EQ(line.Send_Binary(8, f.data(), kFrameLength), 0);
-    EXPECT_EQ(line.Receive_Binary(8, buffer.data(), 100, kFrameLength, &aux), 0);
+    EXPECT_EQ(line.Receive_Binary(8, buffer.data(), 100, kFrameLength), 0);
 }
 
 TEST_F(LinkTiming, OneDeviceUnderTwoPortNumbersMovesToTheLastOpened) {
@@ -156,8 +155,7 @@ TEST_F(LinkTiming, OneDeviceUnderTwoPortNumbersMovesToTheLastOpened) {
     shared.Open_Com(3, 9600, kDataBits, kParityNone, kOneStopBit);
     const RequestFrame f = makeRequest(1, kCmdParameter, 20, 0, 0);
     EXPECT_EQ(shared.Send_Binary(3, f.data(), kFrameLength), kFrameLength);
-    EXPECT_EQ(shared.Receive_Binary(3, buffer.data(), kReplyTimeoutMs, kFrameLength, &aux),
-              kFrameLength);
+    EXPECT_EQ(shared.Receive_Binary(3, buffer.data(), kReplyTimeoutMs, kFrameLength), kFrameLength);
     EXPECT_EQ(readLe32(&buffer[kDataByte]), bitsFromFloat(50.0f));
     EXPECT_EQ(shared.Send_Binary(1, f.data(), kFrameLength), 0);
 }

@@ -188,8 +188,7 @@ TEST_F(PeerVanishes, PortNamingNoDeviceIsASilentLine) {
     link.prefillReply(kReplyPrefill);
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(qt.Receive_Binary(8, link.replyBuffer.data(), 300, kFrameLength, &link.ReceiveAux),
-              0);
+    EXPECT_EQ(qt.Receive_Binary(8, link.replyBuffer.data(), 300, kFrameLength), 0);
     EXPECT_GE(timer.elapsed(), 290);
     EXPECT_EQ(link.replyBuffer[0], kPrefillByte);
     closeConnection(tool.session);

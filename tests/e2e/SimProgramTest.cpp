@@ -40,9 +40,7 @@ TEST_F(SimProgram, ServesItsLinkAndRemovesItOnTerminate) {
     const RequestFrame request = makeRequest(2, kCmdParameter, 0, 0, 0);
     line.Send_Binary(3, request.data(), kFrameLength);
     std::array<uint8_t, 16> reply{};
-    uint16_t aux = 200;
-    ASSERT_EQ(line.Receive_Binary(3, reply.data(), kReplyTimeoutMs, kFrameLength, &aux),
-              kFrameLength);
+    ASSERT_EQ(line.Receive_Binary(3, reply.data(), kReplyTimeoutMs, kFrameLength), kFrameLength);
     EXPECT_TRUE(replyChecksumOk(reply.data()));
     EXPECT_EQ(floatFromBits(readLe32(&reply[kDataByte])), 20417.0f);
     line.Close_Com(3);

@@ -110,8 +110,7 @@ TEST_F(Tracing, ReadPassesBytesAndResultThrough) {
     TracingSerialLine traced(fake, path);
     fake.putOnLine(hexBytes("AA BB CC"));
     uint8_t buf[8] = {1, 1, 1, 1, 1, 1, 1, 1};
-    uint16_t aux = 200;
-    EXPECT_EQ(traced.Receive_Binary(2, buf, 30, 40, &aux), 3);
+    EXPECT_EQ(traced.Receive_Binary(2, buf, 30, 40), 3);
     EXPECT_EQ(buf[0], 0xAA);
     EXPECT_EQ(buf[2], 0xCC);
     EXPECT_EQ(buf[3], 1); // bytes not received stay as they were
