@@ -73,6 +73,9 @@ public:
     const RequestFrame& requestFrame() const { return m_request; }
     const Buffer& replyBuffer() const { return m_reply; }
     const ValueTable& values() const { return m_values; }
+    // Puts a value into the table as a read would store it. The tool's reads are its only
+    // writers; tests seed the table with it.
+    void setValue(int slot, double value) { m_values[size_t(slot)] = value; }
 
     // A whole request: pre-fill, frame, attempts and counters. True when a reply was accepted;
     // either way the reply buffer holds what the last attempt left there.

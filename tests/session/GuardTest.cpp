@@ -23,10 +23,7 @@ protected:
 TEST_F(Guard, SecondOperationDuringMessagePassIsIgnored) {
     int inner = 0;
     host.onMessagePass = [&] { EXPECT_FALSE(session.runOperation([&] { ++inner; })); };
-    EXPECT_TRUE(session.runOperation([&] {
-        session.link.ValueIndex = 0;
-        session.link.ReadCurrentFloat();
-    }));
+    EXPECT_TRUE(session.runOperation([&] { session.link.ReadCurrentFloat(0); }));
     EXPECT_EQ(inner, 0);
     EXPECT_GT(host.messagePasses, 0);
     EXPECT_FALSE(session.busy());
@@ -42,7 +39,7 @@ TEST_F(Guard, ErrorEndsOperationThroughTheHostAndReleasesTheGuard) {
 }
 
 TEST_F(Guard, OpeningReadAskedForMeanwhileRunsWhenTheOperationEnds) {
-    session.link.DeviceAddress = 1;
+    session.link.setDeviceAddress(1);
     bool asked = false;
     host.onMessagePass = [&] {
         if (!asked) {
@@ -50,7 +47,7 @@ TEST_F(Guard, OpeningReadAskedForMeanwhileRunsWhenTheOperationEnds) {
             session.requestOpeningRead();
         }
     };
-    session.runOperation([&] { session.link.ReadCurrentFloat(); });
+    session.runOperation([&] { session.link.ReadCurrentFloat(0); });
     // The opening read ran after the operation: its parameter frames follow the float frames.
     const auto frames = line.sentFrames();
     ASSERT_GT(frames.size(), 11u);
@@ -65,7 +62,7 @@ TEST_F(Guard, StopDropsAPendingOpeningRead) {
         session.requestOpeningRead();
         session.cancelOpeningRead();
     };
-    session.runOperation([&] { session.link.ReadCurrentFloat(); });
+    session.runOperation([&] { session.link.ReadCurrentFloat(0); });
     EXPECT_EQ(line.sentFrames().size(), 11u);
 }
 
