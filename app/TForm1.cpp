@@ -115,16 +115,15 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     m_ui.StatusBar1->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
 }
 
-void TForm1::processMessages() {
+bool TForm1::processMessages() {
     QCoreApplication::processEvents();
-    // Closed meanwhile: end the running operation here. Its remaining requests would each wait
+    // Closed meanwhile: stop the running operation here. Its remaining requests would each wait
     // out their time-outs on the closed port, for up to hours, with no window left to show.
-    if (m_closedDuringOperation && m_session.busy())
-        throw OperationError(QStringLiteral("Окно закрыто"));
+    return m_closedDuringOperation && m_session.busy();
 }
 
-void TForm1::displayChanged() {
-    const Display& d = m_session.display;
+void TForm1::textsChanged() {
+    const RunTexts& d = m_session.display;
     m_ui.Label52->setText(d.statusText);
     m_ui.ProgressBar1->setValue(d.progress);
     m_ui.Label47->setText(d.gsmStatus);

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/TForm1Controls.h"
-#include "gsm/CallControl.h"
+#include "gsm/BlindCall.h"
 #include "gsm/CallWatch.h"
-#include "link/Host.h"
 #include "session/Session.h"
+#include "state/FrontEnd.h"
 
 #include <QWidget>
 #include <functional>
@@ -22,11 +22,12 @@ struct TimerIntervals {
     int hangUpWaitMs = kHangUpWaitMs;   // Timer3, "+++" to "ATH"
 };
 
-// The main window. It owns the run's Session and is its host: the operations' texts land in the
-// widgets, their message pass is one pass of the event loop, their errors go to the message box.
+// The main window. It owns the run's Session and is its front end: the operations' texts land in
+// the widgets, their message pass is one pass of the event loop, their errors go to the message
+// box.
 // Every handler is named after its control; the reading and report buttons run through the
 // session's one-operation guard.
-class TForm1 : public QWidget, public Host {
+class TForm1 : public QWidget, public FrontEnd {
     Q_OBJECT
 public:
     // Runs FormCreate: node list, date, link constants, port 1 opened, parameter names.
@@ -42,9 +43,9 @@ public:
     // The window's standard message box; tests put a recorder here.
     std::function<void(const QString&)> messageBox;
 
-    // Host.
-    void processMessages() override;
-    void displayChanged() override;
+    // FrontEnd.
+    bool processMessages() override;
+    void textsChanged() override;
     void showError(const QString& text) override;
 
 public slots:

@@ -1,6 +1,6 @@
 #include "app/TForm1.h"
 
-#include "gsm/CallControl.h"
+#include "gsm/BlindCall.h"
 #include "link/OperationError.h"
 
 #include <QLineEdit>

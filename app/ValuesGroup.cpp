@@ -1,6 +1,6 @@
 #include "app/LayoutHelpers.h"
 #include "app/TForm1Controls.h"
-#include "state/Display.h"
+#include "state/RunTexts.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -55,7 +55,7 @@ void buildValuesGroup(QWidget* frame, TForm1Controls& ui) {
     };
 
     // The start texts are the display's own, so the window and the core begin alike.
-    const Display start;
+    const RunTexts start;
     // A page of four value labels, one per channel, in order.
     const auto channelPage = [&](const char* page, const QString& tab, const char* groupName,
                                  const QString& caption, const std::array<QString, 4>& texts,

@@ -2,6 +2,7 @@
 
 #include "link/Link.h"
 #include "state/ArchiveState.h"
+#include "state/OperationStop.h"
 
 namespace rt570 {
 
@@ -20,7 +21,10 @@ void store(ArchiveState& archive, const ArchiveAddress& at, uint8_t quantity, do
 
 bool requestArchive(Link& link, const ArchiveAddress& at, uint8_t quantity, uint8_t command,
                     int attempts) {
-    return link.request(command, quantity, at.kind, at.dateCode, kFlushTimeoutMs, attempts);
+    const bool answered =
+        link.request(command, quantity, at.kind, at.dateCode, kFlushTimeoutMs, attempts);
+    endIfStopped(link);
+    return answered;
 }
 
 } // namespace

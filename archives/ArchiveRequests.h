@@ -11,7 +11,8 @@ struct ArchiveState;
 // Command 11 answers a float, command 12 a signed 32-bit integer. The answer goes to
 // ArchiveTables[quantity][slot]. A request that runs out of attempts still stores what the
 // reply buffer holds (01 01 01 01 after a silent line); `answered` beside the entry tells the
-// two apart.
+// two apart. A request the front end stopped ends the operation (OperationStopped) before
+// anything is stored.
 
 // One archive record: its kind (request byte 4), its date code (the data field) and the slot of
 // the tables its entries land in.

@@ -1,7 +1,7 @@
 #include "cli/CliConnection.h"
 
 #include "cli/CliHost.h"
-#include "gsm/CallControl.h"
+#include "gsm/BlindCall.h"
 #include "gsm/ModemDialogue.h"
 #include "link/OperationError.h"
 

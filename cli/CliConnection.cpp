@@ -9,35 +9,8 @@
 #include "state/ReportSet.h"
 
 #include <cmath>
-#include <stdexcept>
 
 namespace rt570::cli {
-
-namespace {
-
-// Thrown from the message pass inside a request when the port's device went away or the call
-// dropped: the run ends at once instead of waiting out every remaining request as a silent
-// meter, or storing a modem's echo as the meter's figures.
-class ConnectionLost : public std::runtime_error {
-public:
-    ConnectionLost(const QString& message, bool callGone)
-        : std::runtime_error("connection lost"), m_message(message), m_callGone(callGone) {}
-    const QString& message() const { return m_message; }
-    // The modem is back in command mode, not gone: the call is still hung up.
-    bool modemReachable() const { return m_callGone; }
-
-private:
-    QString m_message;
-    bool m_callGone;
-};
-
-// Thrown from the message pass inside a request once the program has been told to stop.
-class StopRequested : public std::runtime_error {
-public:
-    StopRequested() : std::runtime_error("stop requested") {}
-};
-
-} // namespace
 
 CliConnection::CliConnection(const CliOptions& options, const RunEnvironment& environment,
                              bool printValues)
@@ -60,18 +33,8 @@ CliConnection::~CliConnection() {
 ConnectionOutcome CliConnection::run(const QString& dial) {
     loadRunState(m_session);
     resetCounters(m_session);
-    if (openPort() && (dial.isEmpty() || call(dial))) {
-        try {
-            if (openingRead())
-                runOperations();
-        } catch (const ConnectionLost& lost) {
-            m_host.message(lost.message());
-            fail(RunResult::LinkFailed, kExitLinkFailed);
-            m_callStands = m_callStands && lost.modemReachable();
-        } catch (const StopRequested&) {
-            stopped();
-        }
-    }
+    if (openPort() && (dial.isEmpty() || call(dial)) && openingRead())
+        runOperations();
     if (m_callStands)
         hangUp();
     closeAll();
@@ -104,6 +67,51 @@ void CliConnection::stopped() {
     }
 }
 
+// Checked at every message pass inside a request: the run ends at once when the port's device
+// went away or the call dropped, instead of waiting out every remaining request as a silent
+// meter or storing a modem's echo as the meter's figures; and when the program was told to stop.
+CliConnection::Interruption CliConnection::interruption() const {
+    if (stopAsked())
+        return Interruption::Stop;
+    if (m_env.deviceLost && m_env.deviceLost(uint8_t(m_options.port)))
+        return Interruption::DeviceLost;
+    if (m_watch.carrierLost())
+        return Interruption::CarrierLost;
+    return Interruption::None;
+}
+
+// An operation whose link was stopped: the connection ends here, for the reason found.
+void CliConnection::interrupted() {
+    switch (m_interruption) {
+    case Interruption::Stop:
+        stopped();
+        return;
+    case Interruption::DeviceLost:
+        m_host.message(
+            QStringLiteral("the device %1 was lost; the run ends here").arg(deviceName()));
+        m_callStands = false; // the modem went with the device
+        break;
+    case Interruption::CarrierLost:
+        // The modem is back in command mode, not gone: the call is still hung up.
+        m_host.message(QStringLiteral("the call was lost (NO CARRIER); the run ends here"));
+        break;
+    case Interruption::None:
+        break;
+    }
+    fail(RunResult::LinkFailed, kExitLinkFailed);
+}
+
+OperationResult CliConnection::traced(const QString& name, const std::function<void()>& operation) {
+    note(QStringLiteral("begin ") + name);
+    const OperationResult result = m_session.runOperation(operation);
+    if (result.stopped()) {
+        interrupted();
+        return result;
+    }
+    note(QStringLiteral("end ") + name);
+    return result;
+}
+
 void CliConnection::fail(RunResult result, int status) {
     if (m_outcome.status != kExitOk && m_outcome.status != kExitRefused)
         return; // the first failure names the connection's result
@@ -129,24 +137,14 @@ bool CliConnection::openPort() {
         return false;
     }
     m_host.setInterruption([this] {
-        if (stopAsked())
-            throw StopRequested();
-        if (m_env.deviceLost && m_env.deviceLost(uint8_t(m_options.port)))
-            throw ConnectionLost(
-                QStringLiteral("the device %1 was lost; the run ends here").arg(deviceName()),
-                false);
-        if (m_watch.carrierLost())
-            throw ConnectionLost(QStringLiteral("the call was lost (NO CARRIER); the run "
-                                                "ends here"),
-                                 true);
+        m_interruption = interruption();
+        return m_interruption != Interruption::None;
     });
     return true;
 }
 
 bool CliConnection::openingRead() {
-    note(QStringLiteral("begin opening read"));
-    const int errorsBefore = int(m_host.errors().size());
-    m_session.runOperation([this] {
+    const OperationResult result = traced(QStringLiteral("opening read"), [this] {
         try {
             rt570::openingRead(m_session);
         } catch (const OperationError& error) {
@@ -158,8 +156,9 @@ bool CliConnection::openingRead() {
             throw OperationError(error.message() + QStringLiteral(": ") + path);
         }
     });
-    note(QStringLiteral("end opening read"));
-    if (int(m_host.errors().size()) != errorsBefore) {
+    if (result.stopped())
+        return false;
+    if (result.failed()) {
         fail(RunResult::FileError, kExitFileError);
         return false;
     }

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace rt570::cli {
 
@@ -33,6 +34,14 @@ private:
     void stopped();
     void fail(RunResult result, int status);
 
+    // Why the link was stopped during a request, as the message pass found it.
+    enum class Interruption { None, Stop, DeviceLost, CarrierLost };
+    Interruption interruption() const;
+    void interrupted();
+    // Runs an operation through the session's guard between the trace's "begin" and "end"
+    // marks; a stopped one ends the connection, with no "end" mark.
+    OperationResult traced(const QString& name, const std::function<void()>& operation);
+
     bool openPort();
     bool openingRead();
     QString triedReportPath() const;
@@ -46,7 +55,7 @@ private:
 
     // CliOperations.cpp: the operations of the command line.
     void runOperations();
-    bool runOperation(const CliOperation& operation);
+    void perform(const CliOperation& operation);
     void giveMeterClock();
     void print(const QStringList& lines) const;
 
@@ -58,6 +67,7 @@ private:
     bool m_printValues;
     bool m_callStands = false;
     bool m_meterClockGiven = false;
+    Interruption m_interruption = Interruption::None;
     ConnectionOutcome m_outcome;
 };
 

@@ -1,6 +1,6 @@
 #include "cli/CliHost.h"
 
-#include "state/Display.h"
+#include "state/RunTexts.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -41,15 +41,16 @@ QString CliHost::progressLine(const QString& status, int progress) {
         .arg(position, 3);
 }
 
-void CliHost::processMessages() {
-    if (m_interruption)
-        m_interruption();
+bool CliHost::processMessages() {
+    if (m_interruption && m_interruption())
+        return true;
     // Nothing of the command line's own waits for events; Qt's own objects may.
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
+    return false;
 }
 
-void CliHost::displayChanged() {
+void CliHost::textsChanged() {
     if (m_display)
         draw(progressLine(m_display->statusText, m_display->progress));
 }
@@ -90,7 +91,6 @@ void CliHost::message(const QString& text) {
 }
 
 void CliHost::showError(const QString& text) {
-    m_errors << text;
     message(text);
 }
 

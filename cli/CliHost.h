@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/Host.h"
+#include "state/FrontEnd.h"
 
 #include <QDateTime>
 #include <QString>
@@ -9,15 +9,15 @@
 #include <functional>
 
 namespace rt570 {
-struct Display;
+struct RunTexts;
 }
 
 namespace rt570::cli {
 
 // The command line's front end for the core. On a terminal it keeps one line of stderr showing
 // the running operation's status text and a progress bar; otherwise it prints nothing but the
-// errors. Errors that end an operation are printed at once and kept for the exit status.
-class CliHost : public Host {
+// errors. Errors that end an operation are printed at once.
+class CliHost : public FrontEnd {
 public:
     using Clock = std::function<QDateTime()>;
 
@@ -29,14 +29,14 @@ public:
         : m_err(err), m_drawProgress(drawProgress), m_stampClock(std::move(stampClock)) {}
 
     // The display whose status text and progress the bar shows.
-    void watch(const Display* display) { m_display = display; }
+    void watch(const RunTexts* display) { m_display = display; }
 
-    // Run at every message pass inside a request; it may throw to end the running operation
-    // (the device went away). Empty: nothing.
-    void setInterruption(std::function<void()> check) { m_interruption = std::move(check); }
+    // Run at every message pass inside a request; true stops the running operation's link (the
+    // device went away, the program was told to stop). Empty: never.
+    void setInterruption(std::function<bool()> check) { m_interruption = std::move(check); }
 
-    void processMessages() override;
-    void displayChanged() override;
+    bool processMessages() override;
+    void textsChanged() override;
     void showError(const QString& text) override;
 
     // A message of the command line itself ("the opening read failed ..."), printed like errors.
@@ -45,8 +45,6 @@ public:
     void showPhase(const QString& text);
     // Takes the bar off the terminal; then the summary line can follow.
     void finish();
-
-    const QStringList& errors() const { return m_errors; }
 
     // The bar line for a status text and a position 0..100: the text, then "[####....]  45%".
     static QString progressLine(const QString& status, int progress);
@@ -58,10 +56,9 @@ private:
     std::FILE* m_err;
     bool m_drawProgress;
     Clock m_stampClock;
-    const Display* m_display = nullptr;
+    const RunTexts* m_display = nullptr;
     QString m_drawn; // the line on the terminal now; empty when there is none
-    QStringList m_errors;
-    std::function<void()> m_interruption;
+    std::function<bool()> m_interruption;
 };
 
 // True when the stream is a terminal.

@@ -14,11 +14,11 @@ namespace rt570::cli {
 
 void CliConnection::runOperations() {
     for (const CliOperation& operation : m_options.operations) {
-        const QString name = operationName(operation.kind);
-        note(QStringLiteral("begin ") + name);
-        const bool ok = runOperation(operation);
-        note(QStringLiteral("end ") + name);
-        if (ok)
+        const OperationResult result =
+            traced(operationName(operation.kind), [&] { perform(operation); });
+        if (result.stopped())
+            return;
+        if (!result.failed())
             continue;
         if (operation.kind == CliOperation::SetClock) {
             // The PC's clock is outside what the meter takes: nothing was sent, the other
@@ -31,42 +31,37 @@ void CliConnection::runOperations() {
     }
 }
 
-// Runs one operation through the session's guard, as the window's button would. False when
-// it ended with an error (already shown through the host).
-bool CliConnection::runOperation(const CliOperation& operation) {
-    const int errorsBefore = int(m_host.errors().size());
+// What the window's button for the operation does.
+void CliConnection::perform(const CliOperation& operation) {
     Session& session = m_session;
-    session.runOperation([&] {
-        switch (operation.kind) {
-        case CliOperation::Values:
-            readCurrentValues(session);
-            if (m_printValues)
-                print(valueLines(session.display));
-            break;
-        case CliOperation::SetClock:
-            writePcClock(session);
-            break;
-        case CliOperation::Params:
-            parameterReport(session);
-            break;
-        case CliOperation::Hourly:
-            giveMeterClock();
-            selectArchiveDate(session, operation.date);
-            hourlyReport(session, operation.date);
-            break;
-        case CliOperation::Daily:
-            giveMeterClock();
-            selectArchiveDate(session, operation.date);
-            dailyReport(session, operation.date);
-            break;
-        case CliOperation::Monthly:
-            giveMeterClock();
-            selectArchiveDate(session, operation.date);
-            monthlyReport(session, operation.date);
-            break;
-        }
-    });
-    return int(m_host.errors().size()) == errorsBefore;
+    switch (operation.kind) {
+    case CliOperation::Values:
+        readCurrentValues(session);
+        if (m_printValues)
+            print(valueLines(session.display));
+        break;
+    case CliOperation::SetClock:
+        writePcClock(session);
+        break;
+    case CliOperation::Params:
+        parameterReport(session);
+        break;
+    case CliOperation::Hourly:
+        giveMeterClock();
+        selectArchiveDate(session, operation.date);
+        hourlyReport(session, operation.date);
+        break;
+    case CliOperation::Daily:
+        giveMeterClock();
+        selectArchiveDate(session, operation.date);
+        dailyReport(session, operation.date);
+        break;
+    case CliOperation::Monthly:
+        giveMeterClock();
+        selectArchiveDate(session, operation.date);
+        monthlyReport(session, operation.date);
+        break;
+    }
 }
 
 // Before the first archive read of the connection, the meter's clock to the figure sink:

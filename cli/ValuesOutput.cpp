@@ -1,10 +1,10 @@
 #include "cli/ValuesOutput.h"
 
-#include "state/Display.h"
+#include "state/RunTexts.h"
 
 namespace rt570::cli {
 
-QStringList valueLines(const Display& display) {
+QStringList valueLines(const RunTexts& display) {
     QStringList lines;
     for (const QString& text : display.flowLabels)
         lines << text;

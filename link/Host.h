@@ -1,29 +1,25 @@
 #pragma once
 
-#include <QString>
-
 namespace rt570 {
 
-// What the core needs from the front end that runs it (the window, the command line, a test).
+// What the link needs from the front end that runs it (the window, the command line, a test):
+// its hook between a request's send and its reply read.
 class Host {
 public:
     virtual ~Host() = default;
 
     // One pass over the front end's waiting events: the only point inside a request where the
-    // window reacts (timers, clicks). Called between a request's send and its reply read.
-    virtual void processMessages() = 0;
-    // Something in the Display changed: status text, progress, labels, the log.
-    virtual void displayChanged() = 0;
-    // The window's standard message box for an error that ends an operation.
-    virtual void showError(const QString& text) = 0;
+    // front end reacts (timers, clicks, a lost device, a signal). Called between a request's
+    // send and its reply read. True asks the link to stop: the request ends there unanswered,
+    // with no reply read and no more attempts, and the link sends nothing more until the next
+    // operation.
+    virtual bool processMessages() = 0;
 };
 
-// A host that does nothing: for code paths that run without a front end.
+// A host that does nothing and never stops: for code paths that run without a front end.
 class NullHost : public Host {
 public:
-    void processMessages() override {}
-    void displayChanged() override {}
-    void showError(const QString&) override {}
+    bool processMessages() override { return false; }
 };
 
 } // namespace rt570

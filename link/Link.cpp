@@ -16,7 +16,10 @@ void Link::ExchangeFrame(int flushTimeoutMs) {
     m_receiveResult =
         m_line.Receive_Binary(m_portNumber, m_reply.data(), flushTimeoutMs, kFlushCount);
     m_line.Send_Binary(m_portNumber, m_request.data(), kFrameLength);
-    m_host.processMessages();
+    if (m_host.processMessages()) {
+        m_stopped = true;
+        return;
+    }
     // Every reply is one frame long.
     m_receiveResult =
         m_line.Receive_Binary(m_portNumber, m_reply.data(), kReplyTimeoutMs, kFrameLength);
@@ -36,11 +39,15 @@ void Link::resetCounters() {
 bool Link::request(uint8_t command, uint8_t index, uint8_t extra, uint32_t data, int flushTimeoutMs,
                    int attempts) {
     prefillReply(kReplyPrefill);
+    if (m_stopped)
+        return false;
     m_request = makeRequest(m_deviceAddress, command, index, extra, data);
     ++m_requestCount;
     int failures = 0;
     for (;;) {
         ExchangeFrame(flushTimeoutMs);
+        if (m_stopped)
+            return false;
         if (!m_replyBad)
             return true;
         ++m_errorCount;

@@ -76,6 +76,10 @@ public:
     // Puts a value into the table as a read would store it. The tool's reads are its only
     // writers; tests seed the table with it.
     void setValue(int slot, double value) { m_values[size_t(slot)] = value; }
+    // True once the host asked to stop during a request: every request from then on ends at
+    // once, unanswered and unsent, until resume() (the start of the next operation).
+    bool stopped() const { return m_stopped; }
+    void resume() { m_stopped = false; }
 
     // A whole request: pre-fill, frame, attempts and counters. True when a reply was accepted;
     // either way the reply buffer holds what the last attempt left there.
@@ -106,7 +110,8 @@ public:
 private:
     // Reply check: the sum of bytes 0..8 and byte 10 against byte 9.
     void CheckReply();
-    // One attempt with the request already in the request frame.
+    // One attempt with the request already in the request frame. When the host asks to stop
+    // in its message pass, no reply is read and the link is stopped.
     void ExchangeFrame(int flushTimeoutMs);
 
     SerialLine& m_line;
@@ -127,6 +132,7 @@ private:
     RequestFrame m_request{};
     Buffer m_reply{};
     ValueTable m_values{};
+    bool m_stopped = false;
 };
 
 } // namespace rt570

@@ -4,6 +4,7 @@
 #include "link/OperationError.h"
 #include "state/MeterTime.h"
 #include "state/NumberText.h"
+#include "state/OperationStop.h"
 #include "state/RunState.h"
 
 namespace rt570 {
@@ -40,6 +41,7 @@ QDateTime meterClockTime(uint32_t dateCode, uint8_t seconds) {
 
 ClockReply ReadClock(RunState& session) {
     const ClockReply clock = session.link.requestClock();
+    endIfStopped(session.link);
     session.display.dateLabel = clockDateText(clock.dateCode);
     session.display.timeLabel = clockTimeText(clock.dateCode, clock.seconds);
     session.changed();
@@ -48,6 +50,7 @@ ClockReply ReadClock(RunState& session) {
 
 QDateTime readMeterClock(RunState& session) {
     const ClockReply clock = session.link.requestClock();
+    endIfStopped(session.link);
     if (!clock.answered)
         return QDateTime();
     return meterClockTime(clock.dateCode, clock.seconds);

@@ -5,6 +5,7 @@
 #include "state/FigureSink.h"
 #include "state/FloatFigure.h"
 #include "state/NumberText.h"
+#include "state/OperationStop.h"
 #include "state/RunState.h"
 
 #include <array>
@@ -31,7 +32,7 @@ constexpr int kHoursPrecision = 4;
 
 void readCurrentValues(RunState& session) {
     Link& link = session.link;
-    Display& display = session.display;
+    RunTexts& display = session.display;
     Formats& formats = session.formats;
     const ValueTable& values = link.values();
 
@@ -53,6 +54,7 @@ void readCurrentValues(RunState& session) {
         answered = link.ReadCurrentFloat(uint8_t(i)) && answered;
         session.setProgress(kFlowProgressStep * i);
     }
+    endIfStopped(link);
 
     for (size_t n = 0; n < kChannels; ++n) {
         figures.flows[n] = values[kFloatSection + n];
@@ -66,6 +68,7 @@ void readCurrentValues(RunState& session) {
         answered = link.ReadCurrentInteger(uint8_t(i)) && answered;
         session.setProgress(kIntegerProgressStep * i + kIntegerProgressStart);
     }
+    endIfStopped(link);
     session.setProgress(kProgressDone);
 
     for (size_t n = 0; n < kChannels; ++n) {

@@ -4,6 +4,7 @@
 #include "link/Protocol.h"
 #include "state/FigureSink.h"
 #include "state/NumberText.h"
+#include "state/OperationStop.h"
 #include "state/RunState.h"
 
 #include <cmath>
@@ -75,7 +76,7 @@ void createReportFiles(RunState& session, const QString& stem) {
 
 void openingRead(RunState& session) {
     Link& link = session.link;
-    Display& display = session.display;
+    RunTexts& display = session.display;
 
     display.openingStamp = openingStamp(session.clock());
     display.gsmStatus = QStringLiteral("Считывание параметров");
@@ -87,6 +88,7 @@ void openingRead(RunState& session) {
 
     for (const OpeningSlot& s : kOpeningSlots) {
         link.ReadParameter(s.slot);
+        endIfStopped(link);
         session.setProgress(s.progress);
     }
 

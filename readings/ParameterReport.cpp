@@ -5,6 +5,7 @@
 #include "state/FigureSink.h"
 #include "state/FloatFigure.h"
 #include "state/NumberText.h"
+#include "state/OperationStop.h"
 #include "state/RunState.h"
 
 #include <cmath>
@@ -84,6 +85,7 @@ void parameterReport(RunState& session) {
     for (int slot = 0; slot <= kLastSlot; ++slot) {
         if (slot < kFirstSkippedSlot || slot > kLastSkippedSlot) {
             answered[size_t(slot)] = link.ReadParameter(uint8_t(slot));
+            endIfStopped(link);
         }
         if (link.LinkFailed())
             break;

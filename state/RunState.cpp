@@ -1,17 +1,17 @@
 #include "state/RunState.h"
 
-#include "link/Host.h"
+#include "state/FrontEnd.h"
 
 #include <QDir>
 #include <QtGlobal>
 
 namespace rt570 {
 
-RunState::RunState(SerialLine& line, Host& host, QString home)
-    : link(line, host), m_host(host), m_home(homePath(home, QString())) {}
+RunState::RunState(SerialLine& line, FrontEnd& frontEnd, QString home)
+    : link(line, frontEnd), m_frontEnd(frontEnd), m_home(homePath(home, QString())) {}
 
 void RunState::changed() {
-    m_host.displayChanged();
+    m_frontEnd.textsChanged();
 }
 
 void RunState::setStatusText(const QString& text) {

@@ -2,10 +2,10 @@
 
 #include "link/Link.h"
 #include "state/ArchiveState.h"
-#include "state/Display.h"
 #include "state/Formats.h"
 #include "state/NodeDirectory.h"
 #include "state/ReportSet.h"
+#include "state/RunTexts.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -16,7 +16,7 @@
 namespace rt570 {
 
 class FigureSink;
-class Host;
+class FrontEnd;
 class SerialLine;
 
 // `name` (a file or folder: "arc/", "gsm_csd.ini") in the folder `home` (RT570_HOME): a "/"
@@ -31,9 +31,10 @@ QString homePath(const QString& home, const QString& name);
 // runs one operation at a time.
 class RunState {
 public:
-    RunState(SerialLine& line, Host& host, QString home);
+    // The link's message pass goes to the front end too.
+    RunState(SerialLine& line, FrontEnd& frontEnd, QString home);
 
-    Host& host() { return m_host; }
+    FrontEnd& frontEnd() { return m_frontEnd; }
     // RT570_HOME, ending in a separator: base of "arc/" and of "gsm_csd.ini".
     const QString& home() const { return m_home; }
     QString reportFolder() const { return homePath(m_home, QStringLiteral("arc/")); }
@@ -42,7 +43,7 @@ public:
     // The PC's local clock; tests put a fixed time here.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
-    Display display;
+    RunTexts display;
     Link link;
     Formats formats;
     ReportSet reports;
@@ -54,13 +55,13 @@ public:
     // null. Not owned.
     FigureSink* figures = nullptr;
 
-    // Tell the front end that the display changed.
+    // Tell the front end that the run's texts changed.
     void changed();
     void setStatusText(const QString& text);
     void setProgress(int position);
 
 private:
-    Host& m_host;
+    FrontEnd& m_frontEnd;
     QString m_home;
 };
 

@@ -107,6 +107,23 @@ TEST_F(StopMidway, StopBetweenAnArchiveReportsReadsAndItsWritesIsError103) {
     EXPECT_FALSE(form->session().busy());
 }
 
+// The window closed while the parameter report waits for its first reply: the report ends at
+// that request instead of sending its other 123 to the closed port, and no message is shown.
+TEST_F(StopMidway, CloseDuringAReadEndsItAtThatRequest) {
+    open();
+    meterAnswersWhileOpen();
+    ui().Button13->click();
+    ASSERT_EQ(form->session().reports.FilesOpen, 1);
+    const QString parameters = form->session().reports.file(Report::Parameters).path();
+    const size_t framesBefore = line.sentFrames().size();
+    QMetaObject::invokeMethod(form.get(), "close", Qt::QueuedConnection);
+    ui().Button15->click();
+    EXPECT_EQ(line.sentFrames().size(), framesBefore + 1);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_FALSE(form->session().busy());
+    EXPECT_EQ(QFileInfo(parameters).size(), 0);
+}
+
 TEST_F(StopMidway, StopDuringTheHangUpWaitStillSendsAth) {
     TimerIntervals quick;
     quick.hangUpWaitMs = 50;

@@ -24,12 +24,12 @@ namespace rt570::test {
 // A recording host that also lets a test watch every change of the display.
 class WatchingHost : public RecordingHost {
 public:
-    void displayChanged() override {
-        RecordingHost::displayChanged();
-        if (onDisplayChanged)
-            onDisplayChanged();
+    void textsChanged() override {
+        RecordingHost::textsChanged();
+        if (onTextsChanged)
+            onTextsChanged();
     }
-    std::function<void()> onDisplayChanged;
+    std::function<void()> onTextsChanged;
 };
 
 // A session with open report files in a temporary home and the known meter on a fake line.
@@ -86,7 +86,7 @@ protected:
     void run(const std::function<void()>& operation) { session.runOperation(operation); }
     // Every progress position shown, in order, without repeats.
     void watchProgress() {
-        host.onDisplayChanged = [this] {
+        host.onTextsChanged = [this] {
             if (progress.empty() || progress.back() != session.display.progress)
                 progress.push_back(session.display.progress);
         };

@@ -98,7 +98,8 @@ TEST_F(HourlyReport, KeepsItsDateWhenThePickerChangesAndIgnoresOtherClicks) {
     bool refused = false;
     host.onMessagePass = [&] {
         selectArchiveDate(session, QDate(2013, 4, 17));
-        refused = refused || !session.runOperation([&] { monthlyReport(session, picked); });
+        refused =
+            refused || session.runOperation([&] { monthlyReport(session, picked); }).refused();
     };
     run([&] { hourlyReport(session, picked); });
     host.onMessagePass = nullptr;

@@ -1,5 +1,5 @@
 #include "cli/CliHost.h"
-#include "state/Display.h"
+#include "state/RunTexts.h"
 #include "support/QStringPrinter.h"
 
 #include <cstdio>
@@ -24,7 +24,7 @@ class HostOutput : public ::testing::Test {
 protected:
     void TearDown() override { std::fclose(err); }
     std::FILE* err = std::tmpfile();
-    Display display;
+    RunTexts display;
 };
 
 TEST_F(HostOutput, WithoutATerminalOnlyErrorsAndMessagesAppear) {
@@ -32,14 +32,13 @@ TEST_F(HostOutput, WithoutATerminalOnlyErrorsAndMessagesAppear) {
     host.watch(&display);
     display.statusText = QStringLiteral("Считывание часовых архивов");
     display.progress = 40;
-    host.displayChanged();
+    host.textsChanged();
     host.showPhase(QStringLiteral("Соединение ~30c"));
     host.showError(QStringLiteral("Invalid filename"));
     host.finish();
     host.message(QStringLiteral("requests 1, errors 0, time-outs 0"));
     EXPECT_EQ(contents(err), QByteArray("rt570-cli: Invalid filename\n"
                                         "rt570-cli: requests 1, errors 0, time-outs 0\n"));
-    EXPECT_EQ(host.errors(), QStringList{QStringLiteral("Invalid filename")});
 }
 
 // A log that is not a terminal: each line begins with the time it was written, taken anew for
@@ -53,14 +52,13 @@ TEST_F(HostOutput, WithAStampClockEveryLineBeginsWithItsLocalTime) {
     });
     host.watch(&display);
     display.statusText = QStringLiteral("Считывание часовых архивов");
-    host.displayChanged();
+    host.textsChanged();
     host.showError(QStringLiteral("Invalid filename"));
     host.message(QStringLiteral("first\nsecond"));
     host.finish();
     EXPECT_EQ(contents(err), QByteArray("2026-12-10T01:30:05 rt570-cli: Invalid filename\n"
                                         "2026-12-10T01:31:06 rt570-cli: first\n"
                                         "2026-12-10T01:31:06 second\n"));
-    EXPECT_EQ(host.errors(), QStringList{QStringLiteral("Invalid filename")});
 }
 
 TEST_F(HostOutput, OnATerminalOneLineIsRedrawnAndClearedBeforeMessages) {
@@ -68,10 +66,10 @@ TEST_F(HostOutput, OnATerminalOneLineIsRedrawnAndClearedBeforeMessages) {
     host.watch(&display);
     display.statusText = QStringLiteral("Считывание параметров");
     display.progress = 10;
-    host.displayChanged();
-    host.displayChanged(); // nothing changed: nothing drawn
+    host.textsChanged();
+    host.textsChanged(); // nothing changed: nothing drawn
     display.progress = 100;
-    host.displayChanged();
+    host.textsChanged();
     host.showError(QStringLiteral("I/O error 28"));
     host.finish(); // no bar on the line any more: nothing to clear
     const QByteArray expected =

@@ -196,6 +196,38 @@ TEST_F(ModemLine, CollectToldToStopEndsAfterTheInterruptedNode) {
     QSqlDatabase::removeDatabase(QStringLiteral("stopped"));
 }
 
+// The first call drops ("NO CARRIER" in place of the tenth reply): that connection ends at the
+// next attempt's message pass as a failed link, the modem, still there, is hung up, and the
+// other nodes are called.
+TEST_F(CliCollectStore, CallLostEndsItsConnectionAndIsHungUp) {
+    auto modem = line.responder;
+    int meterFrames = 0;
+    line.responder = [&](const QByteArray& sent) {
+        if (sent.startsWith('#') && ++meterFrames == 10)
+            return QByteArray("\r\nNO CARRIER\r\n");
+        return modem(sent);
+    };
+    EXPECT_EQ(run({"collect", "values"}), kExitLinkFailed);
+
+    const QStringList lines = outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << outText().toStdString();
+    EXPECT_EQ(lines[0].split(QLatin1Char('\t')).mid(0, 3),
+              (QStringList{"A", "ATD111", "link failed"}));
+    EXPECT_EQ(lines[1].split(QLatin1Char('\t'))[2], QStringLiteral("ok"));
+    EXPECT_EQ(lines[2].split(QLatin1Char('\t'))[2], QStringLiteral("ok"));
+    EXPECT_TRUE(errText().contains(QStringLiteral("NO CARRIER"))) << errText().toStdString();
+    std::vector<QByteArray> firstCall;
+    for (const QByteArray& frame : line.sentFrames()) {
+        if (frame == "AT\r" && !firstCall.empty())
+            break;
+        firstCall.push_back(frame.startsWith('#') ? QByteArray("#") : frame);
+    }
+    std::vector<QByteArray> expected{"AT\r", "ATH\r", "ATD111\r"};
+    expected.insert(expected.end(), 11, "#"); // ten requests and the tenth's second attempt
+    expected.insert(expected.end(), {"+++", "ATH\r"});
+    EXPECT_EQ(firstCall, expected);
+}
+
 const QString kCyrillic = QStringLiteral("Котельная");
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,5 +1,5 @@
 #include "ModemLog.h"
-#include "gsm/CallControl.h"
+#include "gsm/BlindCall.h"
 #include "link/ForwardingSerialLine.h"
 #include "link/qt/QtSerialLine.h"
 #include "session/Connection.h"

@@ -1,5 +1,5 @@
 #include "gsm/ModemCommands.h"
-#include "gsm/CallControl.h"
+#include "gsm/BlindCall.h"
 #include "link/Cp1251.h"
 #include "link/OperationError.h"
 #include "session/Session.h"

@@ -64,7 +64,7 @@ protected:
 
 TEST_P(LinkFailedKept, OnlyTheOpeningReadAndTheParameterReportLowerIt) {
     const LinkFailedCase& c = GetParam();
-    ASSERT_TRUE(session.runOperation([&] { c.operation(session); }));
+    ASSERT_TRUE(session.runOperation([&] { c.operation(session); }).done());
     EXPECT_TRUE(host.errors.isEmpty()) << qPrintable(host.errors.join('|'));
     EXPECT_EQ(line.sentFrames().size(), c.frames);
     EXPECT_EQ(session.link.ErrorCount(), 0);

@@ -31,8 +31,8 @@ protected:
     }
     QString arc(const QString& name = QString()) const { return home.path() + "/arc/" + name; }
     QStringList arcFiles() const { return QDir(arc()).entryList(QDir::Files, QDir::Name); }
-    bool run() {
-        return session.runOperation([this] { openingRead(session); });
+    void run() {
+        session.runOperation([this] { openingRead(session); });
     }
 
     QDateTime m_now{QDate(2014, 1, 5), QTime(9, 7, 41)};

@@ -1,4 +1,4 @@
-#include "gsm/CallControl.h"
+#include "gsm/BlindCall.h"
 
 #include "gsm/ModemCommands.h"
 #include "state/RunState.h"
