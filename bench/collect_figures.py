@@ -133,4 +133,5 @@ def main():
           f"peak {peak_kb / 1024.0:.1f} MB")
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -50,6 +50,8 @@ bool CliConnection::call(const QString& dial) {
     modem.setStopCheck(m_env.stopRequested);
     m_host.showPhase(QStringLiteral("modem: AT"));
     ModemResult answer = modem.prepare();
+    m_outcome.modemUnusable =
+        answer == ModemResult::ModemSilent || answer == ModemResult::ModemError;
     if (answer == ModemResult::Ok) {
         m_host.showPhase(connectingStatus());
         try {

@@ -78,6 +78,10 @@ void CliHost::clearLine() {
 }
 
 void CliHost::message(const QString& text) {
+    if (m_sink) {
+        m_sink(text);
+        return;
+    }
     clearLine();
     QString lines = QLatin1String(kProgramPrefix) + text;
     if (m_stampClock) {

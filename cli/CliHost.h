@@ -35,6 +35,12 @@ public:
     // device went away, the program was told to stop). Empty: never.
     void setInterruption(std::function<bool()> check) { m_interruption = std::move(check); }
 
+    // Where the messages go instead of the stream, as given (one modem line of several, whose
+    // messages share the run's stderr); empty: the stream.
+    void setMessageSink(std::function<void(const QString&)> sink) { m_sink = std::move(sink); }
+    // True when it draws the progress bar: a terminal, and progress not turned off.
+    bool drawsProgress() const { return m_drawProgress; }
+
     bool processMessages() override;
     void textsChanged() override;
     void showError(const QString& text) override;
@@ -59,6 +65,7 @@ private:
     const RunTexts* m_display = nullptr;
     QString m_drawn; // the line on the terminal now; empty when there is none
     std::function<bool()> m_interruption;
+    std::function<void(const QString&)> m_sink;
 };
 
 // True when the stream is a terminal.

@@ -6,6 +6,7 @@
 #include "store/StoreTarget.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <array>
 
@@ -87,11 +88,11 @@ QString lastValue(const QCommandLineParser& parser, const QCommandLineOption& op
 
 // The option values; an error text on bad usage.
 QString takeOptions(const QCommandLineParser& parser, const Definitions& d, CliOptions& options) {
-    if (parser.isSet(d.port)) {
-        const QString value = lastValue(parser, d.port);
+    for (const QString& value : parser.values(d.port)) {
         options.port = parseByte(value);
         if (options.port < 0)
             return QStringLiteral("bad port number '%1' (0..255)").arg(value);
+        options.ports.push_back(options.port);
     }
     if (parser.isSet(d.address)) {
         const QString value = lastValue(parser, d.address);
@@ -120,9 +121,10 @@ QString takeOptions(const QCommandLineParser& parser, const Definitions& d, CliO
         if (!parser.isSet(path.option))
             continue;
         path.target = lastValue(parser, path.option);
-        if (path.target.isEmpty())
+        if (parser.values(path.option).contains(QString()))
             return QStringLiteral("--%1 needs %2").arg(path.option.names().first(), path.what);
     }
+    options.devices = parser.values(d.device);
     if (isDatabaseUrl(options.dbPath)) {
         const ParsedTarget target = parseStoreTarget(options.dbPath);
         if (!target.ok())
@@ -186,6 +188,28 @@ QString takeOperations(QStringList words, const QDate& today, CliOptions& option
     return {};
 }
 
+// The modem lines: several only with collect, named by --device or by --port, each once.
+QString checkModemLines(const CliOptions& options) {
+    const bool several = options.ports.size() > 1 || options.devices.size() > 1;
+    if (several && !options.collect)
+        return QStringLiteral("--port and --device name one port; several go with collect, one "
+                              "modem line each");
+    if (options.ports.size() > 1 && !options.devices.isEmpty())
+        return QStringLiteral("name the modem lines with --device or with --port, not both");
+    for (size_t i = 0; i < options.ports.size(); ++i)
+        for (size_t j = 0; j < i; ++j)
+            if (options.ports[i] == options.ports[j])
+                return QStringLiteral("the port %1 is named twice").arg(options.ports[i]);
+    for (int i = 0; i < options.devices.size(); ++i)
+        for (int j = 0; j < i; ++j)
+            if (sameDevice(options.devices[i], options.devices[j]))
+                return options.devices[i] == options.devices[j]
+                           ? QStringLiteral("the device %1 is named twice").arg(options.devices[i])
+                           : QStringLiteral("the device %1 is named twice, also as %2")
+                                 .arg(options.devices[j], options.devices[i]);
+    return {};
+}
+
 // Options that only make sense together.
 QString checkCombinations(const CliOptions& options) {
     if (!options.importPath.isEmpty())
@@ -197,6 +221,8 @@ QString checkCombinations(const CliOptions& options) {
                               "connection");
     if (!options.collect && (!options.nodesPath.isEmpty() || !options.nodeNames.isEmpty()))
         return QStringLiteral("--nodes and --node go with collect");
+    if (const QString lines = checkModemLines(options); !lines.isEmpty())
+        return lines;
     if (options.blindDial && !options.collect && !options.gsm())
         return QStringLiteral("--blind-dial goes with --gsm or collect");
     if (options.operations.empty())
@@ -205,6 +231,13 @@ QString checkCombinations(const CliOptions& options) {
 }
 
 } // namespace
+
+bool sameDevice(const QString& a, const QString& b) {
+    if (a == b)
+        return true;
+    const QString realA = QFileInfo(a).canonicalFilePath();
+    return !realA.isEmpty() && realA == QFileInfo(b).canonicalFilePath();
+}
 
 QDate parseArchiveDate(const QString& text, const QDate& today) {
     QDate date;

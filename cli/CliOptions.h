@@ -16,8 +16,11 @@ struct CliOperation {
 
 // What the command line asked for. The defaults are the window's start-up selections.
 struct CliOptions {
-    int port = 3;           // as typed into the port selector
-    QString device;         // a device path used instead of the port mapping
+    int port = 3;   // as typed into the port selector
+    QString device; // a device path used instead of the port mapping
+    // Every --port and --device in the order given: with collect, one modem line each.
+    std::vector<int> ports;
+    QStringList devices;
     int rateItem = 4;       // item of the rate selector: 4 is "9600,N,8,1"
     int address = 1;        // 0..255
     QString gsmPhone;       // dial this number through a modem first
@@ -59,6 +62,9 @@ QDate parseArchiveDate(const QString& text, const QDate& today = QDate::currentD
 // The text the modem is sent to dial PHONE: "ATD" and the number, or the text as it stands when it
 // is already a command ("ATD+7...", "ATDT..."; as the node list holds them).
 QString dialText(const QString& phone);
+
+// True when two device paths name one device: the same text, or links to the same file.
+bool sameDevice(const QString& a, const QString& b);
 
 // The name of an operation as typed ("values", "hourly", ...).
 QString operationName(CliOperation::Kind kind);

@@ -67,6 +67,7 @@ struct ConnectionOutcome {
     int status = kExitOk;
     std::optional<quint32> serial; // once the opening read named the report set
     bool portUnusable = false;     // the port could not be opened: nothing was tried
+    bool modemUnusable = false;    // the modem took no command ("AT" got no "OK"): nothing dialled
     int requests = 0;
     int errors = 0;
     int timeouts = 0;

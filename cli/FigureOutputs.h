@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace rt570::cli {
 
@@ -44,6 +45,9 @@ public:
     void setNoteHandler(std::function<void(const QString&)> handler) {
         m_noteHandler = std::move(handler);
     }
+    // Held while the CSV files are written: the outputs of several modem lines append to the
+    // files of one folder. Null: none.
+    void setCsvGuard(std::mutex* guard) { m_csvGuard = guard; }
 
     void meterClock(const QDateTime& wallTime) override;
     void reportSetOpened(quint32 serial, const QString& stem) override;
@@ -67,8 +71,12 @@ private:
         template <typename Call> void each(Call call) {
             if (m_outputs.m_store)
                 call(*m_outputs.m_store);
-            if (m_outputs.m_csv)
+            if (m_outputs.m_csv) {
+                std::unique_lock<std::mutex> lock;
+                if (m_outputs.m_csvGuard)
+                    lock = std::unique_lock<std::mutex>(*m_outputs.m_csvGuard);
                 call(*m_outputs.m_csv);
+            }
         }
         FigureOutputs& m_outputs;
     };
@@ -79,6 +87,7 @@ private:
     FigureFilter m_filter{m_both};
     QString m_node;
     std::function<void(const QString&)> m_noteHandler;
+    std::mutex* m_csvGuard = nullptr;
 };
 
 } // namespace rt570::cli

@@ -1,12 +1,15 @@
 #include "cli/StopSignal.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace rt570::cli {
 
 namespace {
 
-volatile std::sig_atomic_t g_caught = 0;
+// Set by the handler, read by every modem line's thread: a lock-free atomic is safe in both.
+std::atomic<int> g_caught{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the stop flag must be lock-free");
 
 #ifdef _WIN32
 const int kStopSignals[] = {SIGTERM, SIGINT};
@@ -26,8 +29,8 @@ void setHandler(int signal, void (*handler)(int)) {
 }
 
 extern "C" void noteStopSignal(int signal) {
-    if (g_caught == 0)
-        g_caught = signal;
+    int none = 0;
+    g_caught.compare_exchange_strong(none, signal);
     for (const int s : kStopSignals)
         setHandler(s, SIG_DFL);
 }
@@ -40,7 +43,7 @@ void catchStopSignals() {
 }
 
 int stopSignal() {
-    return int(g_caught);
+    return g_caught.load();
 }
 
 } // namespace rt570::cli

@@ -3,6 +3,7 @@
 #include "cli/CliRun.h"
 #include "cli/Collect.h"
 #include "cli/FigureOutputs.h"
+#include "cli/ModemLine.h"
 #include "cli/PortProblem.h"
 #include "cli/StopSignal.h"
 #include "cli/Usage.h"
@@ -14,9 +15,11 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QThread>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <rt570/Version.h>
 
 using namespace rt570;
@@ -66,9 +69,19 @@ int main(int argc, char* argv[]) {
         return kExitOk;
     }
 
+    // Several modem lines each trace to a file of their own, made by the line itself.
+    const int lines = options.collect ? modemLineCount(options) : 1;
+    for (int line = 1; lines > 1 && !options.tracePath.isEmpty() && line <= lines; ++line) {
+        QFile file(lineTracePath(options.tracePath, line));
+        if (!file.open(QIODevice::Append)) {
+            host.message(QStringLiteral("cannot open the trace file '%1': %2")
+                             .arg(file.fileName(), file.errorString()));
+            return kExitFileError;
+        }
+    }
     // Without a trace file the frames still reach the "rt570.link" logging category.
     std::unique_ptr<TracingSerialLine> trace;
-    if (options.tracePath.isEmpty()) {
+    if (options.tracePath.isEmpty() || lines > 1) {
         trace = std::make_unique<TracingSerialLine>(port);
     } else {
         trace = std::make_unique<TracingSerialLine>(port, options.tracePath);
@@ -104,8 +117,16 @@ int main(int argc, char* argv[]) {
     environment.outputs = &outputs;
     environment.version = QStringLiteral(RT570_VERSION);
     environment.stopRequested = [] { return stopSignal() != 0; };
-    const int status =
-        options.collect ? runCollect(options, environment) : runConnection(options, environment);
+    LineMaker makeLine;
+    std::mutex csvGuard;
+    if (lines > 1)
+        makeLine = [&environment, &csvGuard](int line, const CliOptions& lineOptions,
+                                             std::function<void(const QString&)> say) {
+            return std::make_unique<ModemLine>(lineOptions, environment, line + 1, std::move(say),
+                                               csvGuard);
+        };
+    const int status = options.collect ? runCollect(options, environment, makeLine)
+                                       : runConnection(options, environment);
     // Told to stop: the shell's convention for a program ended by a signal.
     if (const int signal = stopSignal())
         return 128 + signal;

@@ -92,7 +92,11 @@ struct WindowRun {
     int requests = 0;
 };
 
-WindowRun windowRun(uint32_t seed, const QDate& day) {
+// The window's readout of the current values and the archives of `day` named (hourly, daily,
+// monthly), in that order.
+WindowRun windowRun(uint32_t seed, const QDate& day,
+                    const QStringList& archives = {QStringLiteral("hourly"),
+                                                   QStringLiteral("daily")}) {
     QTemporaryDir home;
     QDir(home.path()).mkdir(QStringLiteral("arc"));
     sim::MeterModel meter{seed};
@@ -108,10 +112,14 @@ WindowRun windowRun(uint32_t seed, const QDate& day) {
         openConnection(session, QStringLiteral("1"), QStringLiteral("3"), 4);
         session.runOperation([&] { openingRead(session); });
         session.runOperation([&] { readCurrentValues(session); });
-        selectArchiveDate(session, day);
-        session.runOperation([&] { hourlyReport(session, day); });
-        selectArchiveDate(session, day);
-        session.runOperation([&] { dailyReport(session, day); });
+        const std::pair<const char*, void (*)(RunState&, const QDate&)> reports[] = {
+            {"hourly", hourlyReport}, {"daily", dailyReport}, {"monthly", monthlyReport}};
+        for (const auto& [name, report] : reports) {
+            if (!archives.contains(QLatin1String(name)))
+                continue;
+            selectArchiveDate(session, day);
+            session.runOperation([&, report = report] { report(session, day); });
+        }
         closeConnection(session);
         EXPECT_TRUE(host.errors.isEmpty());
         run.requests = session.link.RequestCount();
@@ -202,7 +210,8 @@ TEST(CollectEndToEnd, FourNodesGiveTwoReportSetsSummaryLinesAndKeyedFigures) {
          QString(), QStringLiteral("0"), QStringLiteral("0")},
     };
     for (size_t i = 0; i < lines.size(); ++i) {
-        ASSERT_EQ(lines[i].size(), 7) << lines[i].join(QLatin1Char('|')).toStdString();
+        ASSERT_EQ(lines[i].size(), 8) << lines[i].join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(lines[i][7], QStringLiteral("port 3"));
         EXPECT_EQ(lines[i].mid(0, 6), expected[i]) << lines[i].join(QLatin1Char('|')).toStdString();
     }
 
@@ -334,6 +343,113 @@ TEST(CollectEndToEnd, CallLostMidReportEndsTheRunWithoutEchoedFigures) {
               QStringList{QStringLiteral("link failed")});
     EXPECT_EQ(store.rows(QStringLiteral("SELECT COUNT(*) FROM hourly")),
               QStringList{QStringLiteral("0")});
+}
+
+// The phone texts dialled in a trace file ("send" lines beginning with "ATD"), by count.
+std::map<QString, int> dialsIn(const QString& path) {
+    std::map<QString, int> dials;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return dials;
+    static const QRegularExpression send(QStringLiteral("send  port \\d+: (41 54 44 [0-9A-F ]+)$"));
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch match = send.match(line);
+        if (match.hasMatch())
+            ++dials[QString::fromLatin1(
+                        QByteArray::fromHex(match.captured(1).remove(QLatin1Char(' ')).toLatin1()))
+                        .trimmed()];
+    }
+    return dials;
+}
+
+// Six nodes over two modem lines, the simulator's modem bank twice with the same numbers: four
+// meters, one busy, one without carrier. Each node is dialled once, on one line or the other;
+// the summary keeps list order and names the line; each report set is the window's bytes.
+TEST(CollectEndToEnd, SixNodesOnTwoLinesEachDialledOnceInListOrder) {
+    const QDate today = QDate::currentDate();
+    const QDate yesterday = today.addDays(-1);
+    CollectHome home;
+    QFile list(home.path() + QStringLiteral("gsm_csd.ini"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("[baza]\r\nkol_uzlov=6\r\n"
+               "tel_1=ATD+79001111111\r\nname_u1=n1\r\ntel_2=ATD+79002222222\r\nname_u2=n2\r\n"
+               "tel_3=ATD+79003333333\r\nname_u3=n3\r\ntel_4=ATD+79005555555\r\nname_u4=n4\r\n"
+               "tel_5=ATD+79004444444\r\nname_u5=n5\r\ntel_6=ATD+79006666666\r\nname_u6=n6\r\n");
+    list.close();
+    const QStringList bank =
+        modemBank() + QStringList{QStringLiteral("--number"), QStringLiteral("+79005555555=33"),
+                                  QStringLiteral("--number"), QStringLiteral("+79006666666=44")};
+    const QString l1 = home.path() + QStringLiteral("l1");
+    const QString l2 = home.path() + QStringLiteral("l2");
+    SimProcess sim1(bank, l1);
+    SimProcess sim2(bank, l2);
+    ASSERT_TRUE(sim1.running() && sim2.running());
+    const QString db = home.path() + QStringLiteral("f.db");
+    const QString trace = home.path() + QStringLiteral("trace");
+
+    const CliResult run = runCli({QStringLiteral("--device"), l1, QStringLiteral("--device"), l2,
+                                  QStringLiteral("--trace"), trace, QStringLiteral("--db"), db,
+                                  QStringLiteral("collect"), QStringLiteral("values"),
+                                  QStringLiteral("monthly"), QStringLiteral("yesterday")},
+                                 home.path());
+    if (QDate::currentDate() != today)
+        GTEST_SKIP() << "the run crossed midnight: \"yesterday\" changed under it";
+    EXPECT_EQ(run.exitCode, kExitLinkFailed) << run.err.toStdString();
+
+    // List order; the first two nodes go to the first and the second line, both free at the start.
+    const std::vector<QStringList> lines = summary(run.out);
+    ASSERT_EQ(lines.size(), 6u) << run.out.toStdString();
+    const QStringList expected[] = {{"n1", "ok", "20011"},    {"n2", "ok", "20022"},
+                                    {"n3", "busy", ""},       {"n4", "ok", "20033"},
+                                    {"n5", "no carrier", ""}, {"n6", "ok", "20044"}};
+    QStringList served;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        ASSERT_EQ(lines[i].size(), 8) << lines[i].join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ((QStringList{lines[i][0], lines[i][2], lines[i][3]}), expected[i]);
+        served << lines[i][7];
+    }
+    EXPECT_EQ(served[0], l1);
+    EXPECT_EQ(served[1], l2);
+    EXPECT_EQ(served.filter(QRegularExpression(QStringLiteral("^(") + l1 + '|' + l2 + ")$")).size(),
+              6);
+
+    // Each number dialled once, each in the trace of the line the summary names.
+    std::map<QString, int> dials;
+    for (int line = 1; line <= 2; ++line)
+        for (const auto& [dial, count] : dialsIn(trace + QStringLiteral(".%1").arg(line))) {
+            dials[dial] += count;
+            for (size_t i = 0; i < lines.size(); ++i)
+                if (lines[i][1] == dial) {
+                    EXPECT_EQ(served[int(i)], line == 1 ? l1 : l2) << dial.toStdString();
+                }
+        }
+    EXPECT_EQ(dials.size(), 6u);
+    for (const auto& [dial, count] : dials)
+        EXPECT_EQ(count, 1) << dial.toStdString();
+
+    // Four report sets, each the window's bytes for its meter.
+    const auto reports = filesIn(home.arc());
+    EXPECT_EQ(reports.size(), 16u);
+    std::map<QString, WindowRun> windows;
+    for (const uint32_t seed : {11u, 22u, 33u, 44u})
+        windows[QStringLiteral("200%1D").arg(seed)] =
+            windowRun(seed, yesterday, {QStringLiteral("monthly")});
+    for (const auto& [name, bytes] : reports) {
+        const WindowRun& window = windows[name.left(6)];
+        ASSERT_EQ(window.reports.count(suffixOf(name)), 1u) << name.toStdString();
+        EXPECT_TRUE(bytes == window.reports.at(suffixOf(name))) << name.toStdString();
+    }
+
+    // Both lines wrote to one store: every node's connection, with the line as its port.
+    StoreReader store(db);
+    ASSERT_TRUE(store.open());
+    QStringList runs;
+    for (size_t i = 0; i < lines.size(); ++i)
+        runs << QStringList{lines[i][0], lines[i][2], lines[i][7]}.join(QLatin1Char('|'));
+    EXPECT_EQ(store.rows(QStringLiteral("SELECT node, result, port FROM runs ORDER BY node")),
+              runs);
+    EXPECT_EQ(store.rows(QStringLiteral("SELECT COUNT(DISTINCT serial) FROM current_values")),
+              QStringList{QStringLiteral("4")});
 }
 
 } // namespace

@@ -122,8 +122,9 @@ TEST_P(CliCollect, CallsTheChosenNodesInListOrder) {
     int connections = 0;
     for (size_t i = 0; i < c.called.size(); ++i) {
         const QStringList fields = lines[int(i)].split(QLatin1Char('\t'));
-        ASSERT_EQ(fields.size(), 7) << lines[int(i)].toStdString();
+        ASSERT_EQ(fields.size(), 8) << lines[int(i)].toStdString();
         EXPECT_EQ(fields[0], c.called[i]);
+        EXPECT_EQ(fields[7], QStringLiteral("port 3")); // the one line: the default port
         const QString result = c.results.empty() ? QStringLiteral("ok") : c.results[i];
         EXPECT_EQ(fields[2], result) << fields[0].toStdString();
         EXPECT_EQ(fields[3], result == QLatin1String("ok") ? serial : QString());
@@ -194,6 +195,59 @@ TEST_F(ModemLine, CollectToldToStopEndsAfterTheInterruptedNode) {
         EXPECT_FALSE(query.next());
     }
     QSqlDatabase::removeDatabase(QStringLiteral("stopped"));
+}
+
+// A modem line that fails for good takes no further node: with one line, the node it failed
+// on keeps its result and the rest are not called, in list order, with no line named.
+TEST_F(ModemLine, CollectLineThatFailsForGoodLeavesTheRestUncalled) {
+    QFile list(home.path() + QStringLiteral("/gsm_csd.ini"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(kThreeNodes);
+    list.close();
+    const auto modemAnswer = line.responder;
+    const struct {
+        const char* what;
+        QByteArray answerToAt;   // empty: "OK"
+        int lostAfterRequests;   // the device goes away after this many meter requests; 0: never
+        const char* firstResult; // the first node's
+        const char* errWord;     // stderr says it
+    } cases[] = {
+        {"the modem answers ERROR to AT", "\r\nERROR\r\n", 0, "modem error", "leaves the pool"},
+        {"the modem is silent", "-", 0, "modem silent", "does not answer \"AT\""},
+        {"the device goes away", "", 3, "link failed", "was lost"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        line.responder = [&](const QByteArray& sent) {
+            if (sent == "AT\r" && !c.answerToAt.isEmpty())
+                return c.answerToAt == "-" ? QByteArray() : c.answerToAt;
+            return modemAnswer(sent);
+        };
+        deviceLost = [&](uint8_t) {
+            int requests = 0;
+            for (const QByteArray& frame : line.sentFrames())
+                requests += frame.startsWith('#');
+            return c.lostAfterRequests > 0 && requests >= c.lostAfterRequests;
+        };
+        EXPECT_EQ(run({"collect", "values"}), kExitLinkFailed);
+        const QStringList lines = outText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_GE(lines.size(), 3) << outText().toStdString();
+        const QStringList expected[] = {{"A", c.firstResult, "port 3"},
+                                        {QStringLiteral("Котельная"), "not called", ""},
+                                        {"C", "not called", ""}};
+        for (int i = 0; i < 3; ++i) {
+            const QStringList fields = lines[lines.size() - 3 + i].split(QLatin1Char('\t'));
+            ASSERT_EQ(fields.size(), 8);
+            EXPECT_EQ((QStringList{fields[0], fields[2], fields[7]}), expected[i]);
+        }
+        EXPECT_TRUE(errText().contains(QLatin1String(c.errWord))) << errText().toStdString();
+        // One dial at most: the line took no node after its failure.
+        int dials = 0;
+        for (const QByteArray& frame : line.sentFrames())
+            dials += frame.startsWith("ATD");
+        EXPECT_LE(dials, 1);
+        line.clear();
+    }
 }
 
 // The first call drops ("NO CARRIER" in place of the tenth reply): that connection ends at the

@@ -1,6 +1,8 @@
 #include "cli/CliOptions.h"
 #include "support/QStringPrinter.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace rt570::cli {
@@ -202,6 +204,15 @@ TEST(CliOptions, CombinationsOfModemAndCollectOptions) {
         {{"--blind-dial", "--gsm", "+79001234567", "values"}, true},
         {{"--blind-dial", "collect", "values"}, true},
         {{"values", "collect"}, false}, // the word comes before the operations
+        // Several modem lines: collect only, by --device or by --port, each named once.
+        {{"--device", "/dev/a", "--device", "/dev/b", "collect", "values"}, true},
+        {{"--device", "/dev/a", "--device", "/dev/b", "values"}, false},
+        {{"--device", "/dev/a", "--device", "/dev/a", "collect", "values"}, false},
+        {{"--port", "3", "--port", "4", "collect", "values"}, true},
+        {{"--port", "3", "--port", "4", "--gsm", "+79001234567", "values"}, false},
+        {{"--port", "3", "--port", "3", "collect", "values"}, false},
+        {{"--port", "3", "--device", "/dev/a", "--device", "/dev/b", "collect", "values"}, true},
+        {{"--port", "3", "--port", "4", "--device", "/dev/a", "collect", "values"}, false},
         {{"--db", "f.db", "import", "pc.db"}, true},
         {{"import", "pc.db"}, false}, // into what
         {{"--db", "f.db", "import"}, false},
@@ -218,6 +229,22 @@ TEST(CliOptions, CombinationsOfModemAndCollectOptions) {
                                 << p.error.toStdString();
         EXPECT_EQ(p.error.isEmpty(), c.ok);
     }
+}
+
+// A link to a device and the device are one line.
+TEST(CliOptions, SameDeviceThroughALink) {
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyX"));
+    const QString link = dir.filePath(QStringLiteral("modem"));
+    QFile file(device);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::link(device, link));
+    EXPECT_TRUE(sameDevice(link, device));
+    EXPECT_FALSE(sameDevice(link, dir.filePath(QStringLiteral("ttyY"))));
+    const ParsedArguments p =
+        parseArguments({QStringLiteral("--device"), device, QStringLiteral("--device"), link,
+                        QStringLiteral("collect"), QStringLiteral("values")});
+    EXPECT_TRUE(p.error.contains(QStringLiteral("named twice"))) << p.error.toStdString();
 }
 
 TEST(CliOptions, DialTextGetsTheDialCommandUnlessItIsOne) {

@@ -77,6 +77,7 @@ protected:
         environment.version = QStringLiteral("9.8.7");
         environment.stopRequested = stopRequested;
         environment.figures = figures;
+        environment.deviceLost = deviceLost;
         return parsed.options.collect ? runCollect(parsed.options, environment)
                                       : runConnection(parsed.options, environment);
     }
@@ -113,6 +114,8 @@ protected:
     std::function<bool()> stopRequested;
     // Where the runs report their figures; none when null.
     FigureSink* figures = nullptr;
+    // True when the port's device went away; empty: never.
+    std::function<bool(uint8_t port)> deviceLost;
 };
 
 } // namespace rt570::cli::test
