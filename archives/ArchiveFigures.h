@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archives/ArchiveLayout.h"
+#include "archives/ChannelScales.h"
 #include "state/ArchiveState.h"
 #include "state/FigureSink.h"
 
@@ -14,10 +14,6 @@ class RunState;
 // The figures of the archive tables as the reports print them, for the figure sink: scaled as
 // the cells and integrator lines scale them, not rounded; an entry whose request was not
 // answered is missing.
-
-// Entry [quantity][slot] divided by `divisor`, or nullopt when its request was not answered.
-std::optional<double> answeredFigure(const ArchiveState& archive, int quantity, int slot,
-                                     double divisor);
 
 // One table row from the nine entries of a slot: channels as flows (unchanged) or volumes
 // (divided by the channel's scale), operating and mains times in hours.

@@ -1,7 +1,6 @@
 #include "archives/ArchiveLayout.h"
 
 #include "state/NumberText.h"
-#include "state/RunState.h"
 
 namespace rt570 {
 
@@ -23,8 +22,7 @@ const std::array<QString, kArchiveQuantities> kIntegratorLabels{
     QStringLiteral("В3 , час : "), QStringLiteral("В4 , час : "), QStringLiteral("ТC , час : ")};
 
 QString channelText(double value, const ChannelFormat& format, ChannelCells kind) {
-    const double shown = kind == ChannelCells::Volume ? value / format.scale : value;
-    return formatFixed(shown, format.width, format.decimals);
+    return formatFixed(channelFigure(value, format, kind), format.width, format.decimals);
 }
 
 } // namespace
@@ -33,23 +31,8 @@ QString RuleLine() {
     return QString(kRuleLength, QLatin1Char('_'));
 }
 
-ChannelFormats channelFormats(const RunState& session) {
-    ChannelFormats formats;
-    const auto& scales = session.formats.ScaleTable;
-    for (size_t n = 0; n < formats.size(); ++n) {
-        const FormatPair& pair = session.formats.ValueFormats[n];
-        formats[n].width = pair.width;
-        formats[n].decimals = pair.precision;
-        // Decimals come from the channel precision (0..4); anything else leaves counts as they are.
-        formats[n].scale = pair.precision >= 0 && size_t(pair.precision) < scales.size()
-                               ? scales[size_t(pair.precision)]
-                               : 1.0;
-    }
-    return formats;
-}
-
 QString hoursText(double units) {
-    return formatFixed(units / kHourUnits, kHoursWidth, kHoursDecimals);
+    return formatFixed(hoursFigure(units), kHoursWidth, kHoursDecimals);
 }
 
 QString recordCells(const ArchiveRecord& record, const ChannelFormats& formats, ChannelCells kind) {
@@ -106,9 +89,10 @@ QStringList integratorLines(const ArchiveRecord& values, const ChannelFormats& f
         const double value = values[size_t(q)];
         if (q < kMainsQuantity) {
             const ChannelFormat& format = formats[size_t(q)];
-            lines << integratorLine(label, value / format.scale, format.decimals);
+            lines << integratorLine(label, channelFigure(value, format, ChannelCells::Volume),
+                                    format.decimals);
         } else {
-            lines << integratorLine(label, value / kHourUnits, kHoursDecimals);
+            lines << integratorLine(label, hoursFigure(value), kHoursDecimals);
         }
     }
     return lines;

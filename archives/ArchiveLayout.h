@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archives/ChannelScales.h"
 #include "state/ArchiveState.h"
 
 #include <QString>
@@ -8,30 +9,13 @@
 
 namespace rt570 {
 
-class RunState;
-
 // The layout the hourly, daily and monthly reports share.
 
 // 78 underscores: above and below the column heads and under the table.
 QString RuleLine();
 constexpr int kRuleLength = 78;
 
-// Format of one channel's cells: ChannelWidth, ChannelDecimals and the divisor of its volume
-// counts (the ScaleTable entry its decimals select).
-struct ChannelFormat {
-    int width = 0;
-    int decimals = 0;
-    double scale = 1;
-};
-using ChannelFormats = std::array<ChannelFormat, 4>;
-// From the flow formats of the channels (ValueFormats 0..3) and the ScaleTable.
-ChannelFormats channelFormats(const RunState& session);
-
-// Channels as flows (the value unchanged) or as volumes (the count divided by the scale).
-enum class ChannelCells { Flow, Volume };
-
-// Hours are kept in units of 1/10000 hour and written with 2 decimals in at least 4 places.
-constexpr double kHourUnits = 10000.0;
+// A time entry (in 1/10000 hour) in hours, with 2 decimals in at least 4 places.
 QString hoursText(double units);
 
 // The nine cells of one record in column order (channels 1..4, operating times 1..4, mains

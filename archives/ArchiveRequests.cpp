@@ -10,17 +10,19 @@ namespace {
 
 constexpr int kFlowQuantities = 4;
 
-void store(ArchiveState& archive, double value, bool answered) {
+void store(ArchiveState& archive, const ArchiveAddress& at, uint8_t quantity, double value,
+           bool answered) {
     // Slots come from hours and days (0..31); the bound keeps a stray slot off the table's end.
-    if (archive.ArchiveQuantity < kArchiveQuantities && archive.ArchiveSlot < kArchiveSlots) {
-        archive.ArchiveTables[archive.ArchiveQuantity][archive.ArchiveSlot] = value;
-        archive.answered[archive.ArchiveQuantity][archive.ArchiveSlot] = answered;
+    if (quantity < kArchiveQuantities && at.slot < kArchiveSlots) {
+        archive.ArchiveTables[quantity][at.slot] = value;
+        archive.answered[quantity][at.slot] = answered;
     }
 }
 
-bool requestArchive(Link& link, const ArchiveState& archive, uint8_t command, int attempts) {
-    const bool answered = link.request(command, archive.ArchiveQuantity, archive.ArchiveKind,
-                                       link.DateCode, kFlushTimeoutMs, attempts);
+bool requestArchive(Link& link, const ArchiveAddress& at, uint8_t quantity, uint8_t command,
+                    int attempts) {
+    const bool answered =
+        link.request(command, quantity, at.kind, at.dateCode, kFlushTimeoutMs, attempts);
     endIfStopped(link);
     return answered;
 }
@@ -31,45 +33,44 @@ int32_t roundUpFullDay(int32_t value) {
     return value > kFullDayLow && value < kFullDay ? kFullDay : value;
 }
 
-void ReadArchiveFloat(Link& link, ArchiveState& archive) {
-    const bool answered = requestArchive(link, archive, kCmdArchiveFloat, kArchiveAttempts);
-    if (archive.ArchiveQuantity < kFlowQuantities)
-        store(archive, static_cast<double>(link.replyFloat()), answered);
+void ReadArchiveFloat(Link& link, ArchiveState& archive, const ArchiveAddress& at,
+                      uint8_t quantity) {
+    const bool answered = requestArchive(link, at, quantity, kCmdArchiveFloat, kArchiveAttempts);
+    if (quantity < kFlowQuantities)
+        store(archive, at, quantity, static_cast<double>(link.replyFloat()), answered);
 }
 
-void ReadArchiveInteger(Link& link, ArchiveState& archive) {
-    const bool answered = requestArchive(link, archive, kCmdArchiveInteger, kArchiveAttempts);
-    store(archive, static_cast<double>(roundUpFullDay(link.replyInteger())), answered);
+void ReadArchiveInteger(Link& link, ArchiveState& archive, const ArchiveAddress& at,
+                        uint8_t quantity) {
+    const bool answered = requestArchive(link, at, quantity, kCmdArchiveInteger, kArchiveAttempts);
+    store(archive, at, quantity, static_cast<double>(roundUpFullDay(link.replyInteger())),
+          answered);
 }
 
-void ReadIntegratorValue(Link& link, ArchiveState& archive) {
+void ReadIntegratorValue(Link& link, ArchiveState& archive, const ArchiveAddress& at,
+                         uint8_t quantity) {
     const bool answered =
-        requestArchive(link, archive, kCmdArchiveInteger, kIntegratorValueAttempts);
-    store(archive, static_cast<double>(link.replyInteger()), answered);
+        requestArchive(link, at, quantity, kCmdArchiveInteger, kIntegratorValueAttempts);
+    store(archive, at, quantity, static_cast<double>(link.replyInteger()), answered);
 }
 
-void ReadFlowRecord(Link& link, ArchiveState& archive) {
+void ReadFlowRecord(Link& link, ArchiveState& archive, const ArchiveAddress& at) {
     for (uint8_t q = 0; q < kArchiveQuantities; ++q) {
-        archive.ArchiveQuantity = q;
         if (q < kFlowQuantities)
-            ReadArchiveFloat(link, archive);
+            ReadArchiveFloat(link, archive, at, q);
         else
-            ReadArchiveInteger(link, archive);
+            ReadArchiveInteger(link, archive, at, q);
     }
 }
 
-void ReadMonthRecord(Link& link, ArchiveState& archive) {
-    for (uint8_t q = 0; q < kArchiveQuantities; ++q) {
-        archive.ArchiveQuantity = q;
-        ReadArchiveInteger(link, archive);
-    }
+void ReadMonthRecord(Link& link, ArchiveState& archive, const ArchiveAddress& at) {
+    for (uint8_t q = 0; q < kArchiveQuantities; ++q)
+        ReadArchiveInteger(link, archive, at, q);
 }
 
-void ReadIntegratorRecord(Link& link, ArchiveState& archive) {
-    for (uint8_t q = 0; q < kArchiveQuantities; ++q) {
-        archive.ArchiveQuantity = q;
-        ReadIntegratorValue(link, archive);
-    }
+void ReadIntegratorRecord(Link& link, ArchiveState& archive, const ArchiveAddress& at) {
+    for (uint8_t q = 0; q < kArchiveQuantities; ++q)
+        ReadIntegratorValue(link, archive, at, q);
 }
 
 } // namespace rt570

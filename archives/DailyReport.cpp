@@ -47,11 +47,10 @@ void dailyReport(RunState& session, const QDate& picked) {
     const int days = daysInMonth(yy + kFirstArchiveYear, date.month);
     archive.DaysInArchiveMonth = uint8_t(days);
 
-    archive.ArchiveKind = kKindDaily;
     for (int d = 1; d <= days; ++d) {
-        link.DateCode = archiveDateCode(yy, date.month, d, kDayRecordHour);
-        archive.ArchiveSlot = uint16_t(d);
-        ReadFlowRecord(link, archive);
+        ReadFlowRecord(
+            link, archive,
+            {kKindDaily, archiveDateCode(yy, date.month, d, kDayRecordHour), uint16_t(d)});
         session.setProgress(d * kDayProgressStep);
     }
     session.setProgress(kProgressDone);
@@ -67,7 +66,7 @@ void dailyReport(RunState& session, const QDate& picked) {
 
     ReportFile& file = session.reports.file(Report::Daily);
     for (const QString& line : headerBlock(kTitle + titleMonth(yy, date.month),
-                                           deviceLine(link.values[0]), kHead1, flowUnitsHead()))
+                                           deviceLine(link.values()[0]), kHead1, flowUnitsHead()))
         file.appendLine(line);
     for (int d = 1; d <= days; ++d)
         file.appendLine(tableRow(d, archive.record(d), formats, ChannelCells::Flow));

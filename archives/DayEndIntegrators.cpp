@@ -9,10 +9,9 @@ namespace rt570 {
 
 ArchiveRecord readDayEndIntegrators(RunState& session, int yy, int month, int day) {
     ArchiveState& archive = session.archive;
-    archive.ArchiveKind = kKindIntegrators;
-    session.link.DateCode = archiveDateCode(yy, month, day, kDayRecordHour);
-    archive.ArchiveSlot = uint16_t(day);
-    ReadIntegratorRecord(session.link, archive);
+    ReadIntegratorRecord(
+        session.link, archive,
+        {kKindIntegrators, archiveDateCode(yy, month, day, kDayRecordHour), uint16_t(day)});
 
     const QDate date = archiveDay(yy, month, day);
     if (session.figures && date.isValid())

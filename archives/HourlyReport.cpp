@@ -36,11 +36,10 @@ void hourlyReport(RunState& session, const QDate& picked) {
     Link& link = session.link;
     ArchiveState& archive = session.archive;
 
-    archive.ArchiveKind = kKindHourly;
     for (int h = 0; h < kHoursPerDay; ++h) {
-        link.DateCode = archiveDateCode(date.year, date.month, date.day, h);
-        archive.ArchiveSlot = uint16_t(h);
-        ReadFlowRecord(link, archive);
+        ReadFlowRecord(
+            link, archive,
+            {kKindHourly, archiveDateCode(date.year, date.month, date.day, h), uint16_t(h)});
         session.setProgress(h * kHourProgressStep);
     }
     session.setProgress(kProgressDone);
@@ -56,7 +55,7 @@ void hourlyReport(RunState& session, const QDate& picked) {
 
     ReportFile& file = session.reports.file(Report::Hourly);
     const QStringList header = headerBlock(kTitle + titleDay(date.year, date.month, date.day),
-                                           deviceLine(link.values[0]), kHead1, flowUnitsHead());
+                                           deviceLine(link.values()[0]), kHead1, flowUnitsHead());
     for (const QString& line : header)
         file.appendLine(line);
     for (int h = 0; h < kHoursPerDay; ++h)
@@ -65,10 +64,9 @@ void hourlyReport(RunState& session, const QDate& picked) {
 
     // The day's record and then its end-of-day integrators land in the slot of the day, after
     // the hour rows were written; each is printed before the next read overwrites it.
-    archive.ArchiveKind = kKindDaily;
-    link.DateCode = archiveDateCode(date.year, date.month, date.day, kDayRecordHour);
-    archive.ArchiveSlot = date.day;
-    ReadFlowRecord(link, archive);
+    ReadFlowRecord(
+        link, archive,
+        {kKindDaily, archiveDateCode(date.year, date.month, date.day, kDayRecordHour), date.day});
     // The day's record is the row the daily report prints for that day.
     reportArchiveRows(session, ArchiveKind::Daily,
                       {archiveRow(archive, date.day, formats, ChannelCells::Flow, day)});

@@ -28,13 +28,12 @@ void monthlyReport(RunState& session, const QDate& picked) {
     ArchiveState& archive = session.archive;
 
     // The monthly record is addressed by the meter's reporting day, not the day picked.
-    const int day = reportingDay(link.values[kReportingDaySlot]);
+    const int day = reportingDay(link.values()[kReportingDaySlot]);
     date.day = uint16_t(day);
     archive.ArchiveDate = date;
-    archive.ArchiveKind = kKindMonthly;
-    link.DateCode = archiveDateCode(date.year, date.month, day, kDayRecordHour);
-    archive.ArchiveSlot = kMonthSlot;
-    ReadMonthRecord(link, archive);
+    ReadMonthRecord(
+        link, archive,
+        {kKindMonthly, archiveDateCode(date.year, date.month, day, kDayRecordHour), kMonthSlot});
     session.setProgress(kProgressDone);
 
     const ChannelFormats formats = channelFormats(session);
@@ -48,7 +47,7 @@ void monthlyReport(RunState& session, const QDate& picked) {
 
     ReportFile& file = session.reports.file(Report::Monthly);
     for (const QString& line : headerBlock(kTitle + titleMonth(date.year, date.month),
-                                           deviceLine(link.values[0], false), kHead1, kHead2))
+                                           deviceLine(link.values()[0], false), kHead1, kHead2))
         file.appendLine(line);
     file.appendLine(tableRow(day, archive.record(kMonthSlot), formats, ChannelCells::Volume));
     file.appendLine(QStringLiteral(" "));

@@ -14,9 +14,8 @@ void CarrierWatch::arm() {
     m_tail.clear();
 }
 
-uint16_t CarrierWatch::Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                                      uint16_t* aux) {
-    const uint16_t got = inner().Receive_Binary(port, buf, timeoutMs, count, aux);
+uint16_t CarrierWatch::Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) {
+    const uint16_t got = inner().Receive_Binary(port, buf, timeoutMs, count);
     if (m_armed && got > 0) {
         m_tail.append(reinterpret_cast<const char*>(buf), got);
         if (m_tail.contains(kNoCarrier))

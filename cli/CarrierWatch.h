@@ -20,8 +20,7 @@ public:
     void disarm() { m_armed = false; }
     bool carrierLost() const { return m_lost; }
 
-    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                            uint16_t* aux) override;
+    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) override;
 
 private:
     bool m_armed = false;

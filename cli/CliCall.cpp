@@ -46,7 +46,7 @@ bool CliConnection::call(const QString& dial) {
     note(QStringLiteral("dial"));
     if (m_options.blindDial)
         return blindCall(dial);
-    ModemDialogue modem(m_watch, m_session.link.PortNumber, m_env.modemTimings, m_env.modemClock);
+    ModemDialogue modem(m_watch, m_session.link.PortNumber(), m_env.modemTimings, m_env.modemClock);
     modem.setStopCheck(m_env.stopRequested);
     m_host.showPhase(QStringLiteral("modem: AT"));
     ModemResult answer = modem.prepare();
@@ -120,7 +120,7 @@ void CliConnection::hangUp() {
         return;
     }
     m_host.showPhase(breakingStatus());
-    ModemDialogue modem(m_watch, m_session.link.PortNumber, m_env.modemTimings, m_env.modemClock);
+    ModemDialogue modem(m_watch, m_session.link.PortNumber(), m_env.modemTimings, m_env.modemClock);
     const HangUpResult answer = modem.hangUp();
     if (!answer.hangUpOk)
         m_host.message(QStringLiteral("the modem did not confirm the hang-up (\"ATH\")"));

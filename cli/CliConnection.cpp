@@ -162,14 +162,14 @@ bool CliConnection::openingRead() {
         fail(RunResult::FileError, kExitFileError);
         return false;
     }
-    if (m_session.link.LinkFailed != 0) {
+    if (m_session.link.LinkFailed()) {
         m_host.message(QStringLiteral("the opening read failed: no answer from the meter at "
                                       "address %1; no report files were created")
                            .arg(m_options.address));
         fail(RunResult::LinkFailed, kExitLinkFailed);
         return false;
     }
-    const double serial = m_session.link.values[kSerialSlot];
+    const double serial = m_session.link.values()[kSerialSlot];
     if (std::isfinite(serial) && serial >= 0 && serial <= 4294967295.0)
         m_outcome.serial = quint32(std::nearbyint(serial));
     return true;
@@ -199,14 +199,14 @@ void CliConnection::closeAll() {
 ConnectionOutcome CliConnection::finish() {
     const Link& link = m_session.link;
     if ((m_outcome.status == kExitOk || m_outcome.status == kExitRefused) &&
-        link.TimeoutCount > 0) {
+        link.TimeoutCount() > 0) {
         m_host.message(QStringLiteral("%1 request(s) got no good reply in all their attempts")
-                           .arg(link.TimeoutCount));
+                           .arg(link.TimeoutCount()));
         fail(RunResult::LinkFailed, kExitLinkFailed);
     }
-    m_outcome.requests = link.RequestCount;
-    m_outcome.errors = link.ErrorCount;
-    m_outcome.timeouts = link.TimeoutCount;
+    m_outcome.requests = link.RequestCount();
+    m_outcome.errors = link.ErrorCount();
+    m_outcome.timeouts = link.TimeoutCount();
     return m_outcome;
 }
 

@@ -15,7 +15,7 @@ public:
     void Open_Com(uint8_t, uint32_t, int, int, int) override {}
     void Close_Com(uint8_t) override {}
     int Send_Binary(uint8_t, const uint8_t*, int count) override { return count; }
-    uint16_t Receive_Binary(uint8_t, uint8_t* buf, int, int count, uint16_t*) override {
+    uint16_t Receive_Binary(uint8_t, uint8_t* buf, int, int count) override {
         // The first input byte of each read says how many bytes arrive (at most `count`).
         if (m_pos >= m_size)
             return 0;
@@ -37,15 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzLine line(data, size);
     rt570::NullHost host;
     rt570::Link link(line, host);
-    link.DeviceAddress = size > 0 ? data[0] : 0;
+    link.setDeviceAddress(size > 0 ? data[0] : 0);
     for (int index : {0, 3, 255}) {
-        link.ValueIndex = uint8_t(index);
-        link.ReadParameter();
-        link.ReadCurrentFloat();
-        link.ReadCurrentInteger();
+        link.ReadParameter(uint8_t(index));
+        link.ReadCurrentFloat(uint8_t(index));
+        link.ReadCurrentInteger(uint8_t(index));
     }
-    link.requestClock();
-    link.WriteClock();
+    const rt570::ClockReply clock = link.requestClock();
+    link.WriteClock(clock.seconds, clock.dateCode);
     link.request(rt570::kCmdArchiveFloat, 8, 4, 903150700, rt570::kFlushTimeoutMs,
                  rt570::kRequestAttempts);
     link.request(rt570::kCmdArchiveInteger, 0, 2, 4294967295u, rt570::kFlushTimeoutMs,

@@ -37,13 +37,12 @@ void CallWatch::stop() {
     m_tail.clear();
 }
 
-uint16_t CallWatch::Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                                   uint16_t* aux) {
+uint16_t CallWatch::Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) {
     if (!m_watching)
-        return inner().Receive_Binary(port, buf, timeoutMs, count, aux);
+        return inner().Receive_Binary(port, buf, timeoutMs, count);
     QByteArray got(std::max(count, 0), '\0');
     const uint16_t n =
-        inner().Receive_Binary(port, reinterpret_cast<uint8_t*>(got.data()), timeoutMs, count, aux);
+        inner().Receive_Binary(port, reinterpret_cast<uint8_t*>(got.data()), timeoutMs, count);
     got.truncate(n);
     const QByteArray seen = m_tail + got;
     // The word read last decides: a failure, or a new call's "CONNECT" after it.

@@ -25,8 +25,7 @@ public:
     // The modem said that the call failed or dropped.
     bool callFailed() const { return m_failed; }
 
-    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                            uint16_t* aux) override;
+    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) override;
 
 private:
     bool m_watching = false;

@@ -17,18 +17,16 @@ const QByteArray kHangUpCommand("ATH\r");
 // Longest command: 15 characters of the phone text and CR.
 constexpr int kLongestCommand = kDialTextLength + 1;
 
-// Writes the command into the request buffer and sends it from there. A request whose message
-// pass is running keeps its frame: the buffer's first bytes are put back after the send, so
-// that its next attempt repeats the same frame and not the modem command.
+// Sends the command's first bytes, at most the longest command's length, from a buffer of its
+// own: a request whose message pass is running keeps its frame, so that its next attempt
+// repeats that frame and not the modem command.
 void sendCommand(RunState& session, const QByteArray& command) {
     Link& link = session.link;
     link.prefillReply(kModemReplyPrefill);
-    std::array<uint8_t, kLongestCommand> saved{};
+    std::array<uint8_t, kLongestCommand> bytes{};
     const int length = std::min<int>(int(command.size()), kLongestCommand);
-    std::copy_n(link.requestBuffer.begin(), length, saved.begin());
-    std::copy_n(command.constData(), length, link.requestBuffer.begin());
-    link.line().Send_Binary(link.PortNumber, link.requestBuffer.data(), length);
-    std::copy_n(saved.begin(), length, link.requestBuffer.begin());
+    std::copy_n(command.constData(), length, bytes.begin());
+    link.line().Send_Binary(link.PortNumber(), bytes.data(), length);
 }
 
 } // namespace

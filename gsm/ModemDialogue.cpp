@@ -115,7 +115,7 @@ int ModemDialogue::readWithin(uint8_t* buf, long long leftMs, int count, Stop st
     long long ms = std::min<long long>(leftMs, INT_MAX);
     if (stop == Stop::Heeded && m_stop)
         ms = std::min<long long>(ms, kModemStopSliceMs);
-    return m_line.Receive_Binary(m_port, buf, int(ms), count, &m_aux);
+    return m_line.Receive_Binary(m_port, buf, int(ms), count);
 }
 
 void ModemDialogue::keepSilent(int ms, Stop stop) {

@@ -129,7 +129,6 @@ private:
     ModemTimings m_timings;
     Clock m_clock;
     std::function<bool()> m_stop;
-    uint16_t m_aux = 0;
 };
 
 } // namespace rt570

@@ -17,9 +17,8 @@ public:
     int Send_Binary(uint8_t port, const uint8_t* buf, int count) override {
         return m_inner.Send_Binary(port, buf, count);
     }
-    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                            uint16_t* aux) override {
-        return m_inner.Receive_Binary(port, buf, timeoutMs, count, aux);
+    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) override {
+        return m_inner.Receive_Binary(port, buf, timeoutMs, count);
     }
 
 protected:

@@ -4,7 +4,18 @@
 
 namespace rt570 {
 
-uint8_t frameChecksum(const uint8_t* frame) {
+namespace {
+
+void writeLe32(uint8_t* b, uint32_t v) {
+    b[0] = uint8_t(v);
+    b[1] = uint8_t(v >> 8);
+    b[2] = uint8_t(v >> 16);
+    b[3] = uint8_t(v >> 24);
+}
+
+} // namespace
+
+uint8_t frameChecksum(const Frame& frame) {
     unsigned sum = 0;
     for (int i = 0; i < kChecksumByte; ++i)
         sum += frame[i];
@@ -22,7 +33,7 @@ RequestFrame makeRequest(uint8_t address, uint8_t command, uint8_t index, uint8_
     f[4] = extra;
     writeLe32(&f[kDataByte], data);
     f[kFrameLength - 1] = kFrameEnd;
-    f[kChecksumByte] = frameChecksum(f.data());
+    f[kChecksumByte] = frameChecksum(f);
     return f;
 }
 
@@ -31,19 +42,13 @@ ReplyFrame makeReply(uint8_t address, uint8_t command, uint8_t index, uint8_t ex
     return makeRequest(address, command, index, extra, data);
 }
 
-bool replyChecksumOk(const uint8_t* frame) {
+bool replyChecksumOk(const Frame& frame) {
     return frameChecksum(frame) == frame[kChecksumByte];
 }
 
-uint32_t readLe32(const uint8_t* b) {
+uint32_t frameData(const Frame& frame) {
+    const uint8_t* b = &frame[kDataByte];
     return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
-
-void writeLe32(uint8_t* b, uint32_t v) {
-    b[0] = uint8_t(v);
-    b[1] = uint8_t(v >> 8);
-    b[2] = uint8_t(v >> 16);
-    b[3] = uint8_t(v >> 24);
 }
 
 float floatFromBits(uint32_t bits) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 namespace rt570 {
 
@@ -30,7 +32,7 @@ using RequestFrame = Frame;
 using ReplyFrame = Frame;
 
 // Sum of bytes 0..8 plus byte 10, modulo 256: what byte 9 of a good frame holds.
-uint8_t frameChecksum(const uint8_t* frame);
+uint8_t frameChecksum(const Frame& frame);
 
 RequestFrame makeRequest(uint8_t address, uint8_t command, uint8_t index, uint8_t extra,
                          uint32_t data);
@@ -38,11 +40,21 @@ RequestFrame makeRequest(uint8_t address, uint8_t command, uint8_t index, uint8_
 // A reply as the meter builds it: the header bytes, the data field and a CR terminator.
 ReplyFrame makeReply(uint8_t address, uint8_t command, uint8_t index, uint8_t extra, uint32_t data);
 
-bool replyChecksumOk(const uint8_t* frame);
+bool replyChecksumOk(const Frame& frame);
 
-uint32_t readLe32(const uint8_t* bytes);
-void writeLe32(uint8_t* bytes, uint32_t value);
+// The data field, bytes 5..8, little-endian.
+uint32_t frameData(const Frame& frame);
 float floatFromBits(uint32_t bits);
 uint32_t bitsFromFloat(float value);
+
+// The frame that starts at `offset` of a byte buffer (an array, a vector, a QByteArray); bytes
+// past the buffer's end read as 0.
+template <typename Bytes> Frame frameAt(const Bytes& bytes, std::size_t offset = 0) {
+    Frame frame{};
+    const std::size_t size = std::size(bytes);
+    for (std::size_t i = 0; i < frame.size() && offset + i < size; ++i)
+        frame[i] = static_cast<uint8_t>(std::data(bytes)[offset + i]);
+    return frame;
+}
 
 } // namespace rt570

@@ -8,25 +8,32 @@
 namespace rt570 {
 
 void Link::CheckReply() {
-    ReplySum = frameChecksum(replyBuffer.data());
-    ReplyBad = ReplySum != replyBuffer[kChecksumByte] ? 1 : 0;
+    m_replySum = frameChecksum(frameAt(m_reply));
+    m_replyBad = m_replySum != m_reply[kChecksumByte];
 }
 
 void Link::ExchangeFrame(int flushTimeoutMs) {
-    ReceiveResult = m_line.Receive_Binary(PortNumber, replyBuffer.data(), flushTimeoutMs,
-                                          kFlushCount, &ReceiveAux);
-    m_line.Send_Binary(PortNumber, requestBuffer.data(), kFrameLength);
+    m_receiveResult =
+        m_line.Receive_Binary(m_portNumber, m_reply.data(), flushTimeoutMs, kFlushCount);
+    m_line.Send_Binary(m_portNumber, m_request.data(), kFrameLength);
     if (m_host.processMessages()) {
         m_stopped = true;
         return;
     }
-    ReceiveResult = m_line.Receive_Binary(PortNumber, replyBuffer.data(), kReplyTimeoutMs,
-                                          ExpectedReplyLength, &ReceiveAux);
+    // Every reply is one frame long.
+    m_receiveResult =
+        m_line.Receive_Binary(m_portNumber, m_reply.data(), kReplyTimeoutMs, kFrameLength);
     CheckReply();
 }
 
 void Link::prefillReply(int count) {
-    std::fill_n(replyBuffer.begin(), std::min(count, kBufferSize), kPrefillByte);
+    std::fill_n(m_reply.begin(), std::min(count, kBufferSize), kPrefillByte);
+}
+
+void Link::resetCounters() {
+    m_requestCount = 0;
+    m_timeoutCount = 0;
+    m_errorCount = 0;
 }
 
 bool Link::request(uint8_t command, uint8_t index, uint8_t extra, uint32_t data, int flushTimeoutMs,
@@ -34,29 +41,28 @@ bool Link::request(uint8_t command, uint8_t index, uint8_t extra, uint32_t data,
     prefillReply(kReplyPrefill);
     if (m_stopped)
         return false;
-    const RequestFrame frame = makeRequest(DeviceAddress, command, index, extra, data);
-    std::copy(frame.begin(), frame.end(), requestBuffer.begin());
-    ++RequestCount;
+    m_request = makeRequest(m_deviceAddress, command, index, extra, data);
+    ++m_requestCount;
     int failures = 0;
     for (;;) {
         ExchangeFrame(flushTimeoutMs);
         if (m_stopped)
             return false;
-        if (ReplyBad == 0)
+        if (!m_replyBad)
             return true;
-        ++ErrorCount;
-        ++RequestCount;
+        ++m_errorCount;
+        ++m_requestCount;
         ++failures;
         if (failures > attempts - 1) {
-            ++TimeoutCount;
-            LinkFailed = 1;
+            ++m_timeoutCount;
+            m_linkFailed = true;
             return false;
         }
     }
 }
 
 uint32_t Link::replyData() const {
-    return readLe32(&replyBuffer[kDataByte]);
+    return frameData(frameAt(m_reply));
 }
 
 float Link::replyFloat() const {
@@ -67,39 +73,39 @@ int32_t Link::replyInteger() const {
     return static_cast<int32_t>(replyData());
 }
 
-void Link::WriteClock() {
-    request(kCmdWriteClock, ClockSeconds, 0, DateCode, kFlushTimeoutMs, kRequestAttempts);
+void Link::WriteClock(uint8_t seconds, uint32_t dateCode) {
+    request(kCmdWriteClock, seconds, 0, dateCode, kFlushTimeoutMs, kRequestAttempts);
 }
 
-bool Link::ReadCurrentFloat() {
-    const bool answered =
-        request(kCmdCurrentFloat, ValueIndex, 0, 0, kFlushTimeoutMs, kRequestAttempts);
-    values[kFloatSection + ValueIndex] = static_cast<double>(replyFloat());
+bool Link::ReadCurrentFloat(uint8_t index) {
+    const bool answered = request(kCmdCurrentFloat, index, 0, 0, kFlushTimeoutMs, kRequestAttempts);
+    m_values[size_t(kFloatSection + index)] = static_cast<double>(replyFloat());
     return answered;
 }
 
-bool Link::ReadParameter() {
+bool Link::ReadParameter(uint8_t index) {
     const bool answered =
-        request(kCmdParameter, ValueIndex, 0, 0, kParameterFlushTimeoutMs, kRequestAttempts);
+        request(kCmdParameter, index, 0, 0, kParameterFlushTimeoutMs, kRequestAttempts);
     double v = static_cast<double>(replyFloat());
     if (v > kParameterLimit)
         v = 0;
-    values[kParameterSection + ValueIndex] = v;
+    m_values[size_t(kParameterSection + index)] = v;
     return answered;
 }
 
-bool Link::ReadCurrentInteger() {
+bool Link::ReadCurrentInteger(uint8_t index) {
     const bool answered =
-        request(kCmdCurrentInteger, ValueIndex, 0, 0, kFlushTimeoutMs, kRequestAttempts);
-    values[kIntegerSection + ValueIndex] = static_cast<double>(replyInteger());
+        request(kCmdCurrentInteger, index, 0, 0, kFlushTimeoutMs, kRequestAttempts);
+    m_values[size_t(kIntegerSection + index)] = static_cast<double>(replyInteger());
     return answered;
 }
 
-bool Link::requestClock() {
-    const bool answered = request(kCmdReadClock, 0, 0, 0, kFlushTimeoutMs, kClockAttempts);
-    DateCode = replyData();
-    ClockSeconds = replyBuffer[kIndexByte];
-    return answered;
+ClockReply Link::requestClock() {
+    ClockReply reply;
+    reply.answered = request(kCmdReadClock, 0, 0, 0, kFlushTimeoutMs, kClockAttempts);
+    reply.dateCode = replyData();
+    reply.seconds = m_reply[kIndexByte];
+    return reply;
 }
 
 } // namespace rt570

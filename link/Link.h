@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/ClockReply.h"
 #include "link/Frame.h"
 #include "link/ValueTable.h"
 
@@ -38,45 +39,43 @@ constexpr int kDataBits = 8;
 constexpr int kParityNone = 0;
 constexpr int kOneStopBit = 0;
 
-// The link to the meter: the state every request shares and the request routines. Routines
-// take no arguments; callers set ValueIndex, DateCode and ClockSeconds first.
+// The link to the meter: the state every request shares and the request routines, each given
+// its inputs.
 class Link {
 public:
+    using Buffer = std::array<uint8_t, kBufferSize>;
+
     Link(SerialLine& line, Host& host) : m_line(line), m_host(host) {}
 
     SerialLine& line() { return m_line; }
     Host& host() { return m_host; }
 
     // Fixed by Start.
-    uint8_t DeviceAddress = 0;
-    uint8_t PortNumber = 0;
+    uint8_t DeviceAddress() const { return m_deviceAddress; }
+    uint8_t PortNumber() const { return m_portNumber; }
+    void setDeviceAddress(uint8_t address) { m_deviceAddress = address; }
+    void setPortNumber(uint8_t port) { m_portNumber = port; }
 
-    // Request inputs.
-    uint8_t ValueIndex = 0;
-    uint32_t DateCode = 0;
-    uint8_t ClockSeconds = 0;
-
-    uint16_t ExpectedReplyLength = 11;
-    uint16_t ReceiveAux = 200;
-    int32_t ReceiveResult = 0;
-    int32_t ReplyBad = 0;
-    uint8_t ReplySum = 0;
+    // What the last read returned, the last reply's sum and whether it failed the check.
+    int32_t ReceiveResult() const { return m_receiveResult; }
+    uint8_t ReplySum() const { return m_replySum; }
+    bool ReplyBad() const { return m_replyBad; }
 
     // Counters shown by the exchange monitor.
-    int32_t RequestCount = 0;
-    int32_t ErrorCount = 0;
-    int32_t TimeoutCount = 0;
-    int32_t LinkFailed = 0;
+    int32_t RequestCount() const { return m_requestCount; }
+    int32_t ErrorCount() const { return m_errorCount; }
+    int32_t TimeoutCount() const { return m_timeoutCount; }
+    void resetCounters();
+    // Set when a request runs out of attempts; only clearLinkFailed takes it back.
+    bool LinkFailed() const { return m_linkFailed; }
+    void clearLinkFailed() { m_linkFailed = false; }
 
-    std::array<uint8_t, kBufferSize> requestBuffer{};
-    std::array<uint8_t, kBufferSize> replyBuffer{};
-    ValueTable values{};
-
-    // Reply check: ReplySum := bytes 0..8 + byte 10, ReplyBad := ReplySum != byte 9.
-    void CheckReply();
-    // One attempt with the request already in the request buffer. When the host asks to stop
-    // in its message pass, no reply is read and the link is stopped.
-    void ExchangeFrame(int flushTimeoutMs);
+    const RequestFrame& requestFrame() const { return m_request; }
+    const Buffer& replyBuffer() const { return m_reply; }
+    const ValueTable& values() const { return m_values; }
+    // Puts a value into the table as a read would store it. The tool's reads are its only
+    // writers; tests seed the table with it.
+    void setValue(int slot, double value) { m_values[size_t(slot)] = value; }
     // True once the host asked to stop during a request: every request from then on ends at
     // once, unanswered and unsent, until resume() (the start of the next operation).
     bool stopped() const { return m_stopped; }
@@ -87,18 +86,18 @@ public:
     bool request(uint8_t command, uint8_t index, uint8_t extra, uint32_t data, int flushTimeoutMs,
                  int attempts);
 
-    // Command 0: ClockSeconds and DateCode to the meter.
-    void WriteClock();
+    // Command 0: the seconds and the date code to the meter.
+    void WriteClock(uint8_t seconds, uint32_t dateCode);
     // The reads below store what the reply buffer holds whether or not the request was
     // answered, and return request()'s result.
-    // Command 4: float to values[256 + ValueIndex].
-    bool ReadCurrentFloat();
-    // Command 5: float to values[ValueIndex], above 1000000 stored as 0.
-    bool ReadParameter();
-    // Command 8: signed integer to values[512 + ValueIndex].
-    bool ReadCurrentInteger();
-    // Command 1 with its 16 attempts: DateCode and ClockSeconds from the reply.
-    bool requestClock();
+    // Command 4: float to values[256 + index].
+    bool ReadCurrentFloat(uint8_t index);
+    // Command 5: float to values[index], above 1000000 stored as 0.
+    bool ReadParameter(uint8_t index);
+    // Command 8: signed integer to values[512 + index].
+    bool ReadCurrentInteger(uint8_t index);
+    // Command 1 with its 16 attempts.
+    ClockReply requestClock();
 
     // The reply's data field, bytes 5..8.
     uint32_t replyData() const;
@@ -109,8 +108,30 @@ public:
     void prefillReply(int count);
 
 private:
+    // Reply check: the sum of bytes 0..8 and byte 10 against byte 9.
+    void CheckReply();
+    // One attempt with the request already in the request frame. When the host asks to stop
+    // in its message pass, no reply is read and the link is stopped.
+    void ExchangeFrame(int flushTimeoutMs);
+
     SerialLine& m_line;
     Host& m_host;
+
+    uint8_t m_deviceAddress = 0;
+    uint8_t m_portNumber = 0;
+
+    int32_t m_receiveResult = 0;
+    bool m_replyBad = false;
+    uint8_t m_replySum = 0;
+
+    int32_t m_requestCount = 0;
+    int32_t m_errorCount = 0;
+    int32_t m_timeoutCount = 0;
+    bool m_linkFailed = false;
+
+    RequestFrame m_request{};
+    Buffer m_reply{};
+    ValueTable m_values{};
     bool m_stopped = false;
 };
 

@@ -22,6 +22,9 @@ constexpr int kArchiveQuantities = 9;
 constexpr int kMainsQuantity = 4;
 constexpr int kFirstOperatingQuantity = 5;
 
+// Operating and mains times are counted in units of 1/10000 hour.
+constexpr double kHourUnits = 10000.0;
+
 // Parameter slots (command 5).
 constexpr int kSerialSlot = 0;
 constexpr int kReportingDaySlot = 3;

@@ -18,10 +18,8 @@ public:
     virtual void Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) = 0;
     virtual void Close_Com(uint8_t port) = 0;
     virtual int Send_Binary(uint8_t port, const uint8_t* buf, int count) = 0;
-    // Returns the number of bytes received, as a 16-bit count. `aux` is a word the caller passes
-    // by address on every read; no backend reads or changes it.
-    virtual uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                                    uint16_t* aux) = 0;
+    // Returns the number of bytes received, as a 16-bit count.
+    virtual uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) = 0;
 };
 
 } // namespace rt570

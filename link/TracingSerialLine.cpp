@@ -79,11 +79,10 @@ int TracingSerialLine::Send_Binary(uint8_t port, const uint8_t* buf, int count) 
     return result;
 }
 
-uint16_t TracingSerialLine::Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                                           uint16_t* aux) {
+uint16_t TracingSerialLine::Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) {
     QElapsedTimer elapsed;
     elapsed.start();
-    const uint16_t received = m_inner.Receive_Binary(port, buf, timeoutMs, count, aux);
+    const uint16_t received = m_inner.Receive_Binary(port, buf, timeoutMs, count);
     const double ms = double(elapsed.nsecsElapsed()) / 1e6;
     const int shown = std::clamp(int(received), 0, std::max(count, 0));
     QString line = QStringLiteral("read  %1: up to %2 bytes in %3 ms: %4 bytes after %5 ms")

@@ -44,8 +44,7 @@ public:
     void Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) override;
     void Close_Com(uint8_t port) override;
     int Send_Binary(uint8_t port, const uint8_t* buf, int count) override;
-    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                            uint16_t* aux) override;
+    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) override;
 
 private:
     void writeLine(const QString& text);

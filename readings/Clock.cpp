@@ -39,23 +39,21 @@ QDateTime meterClockTime(uint32_t dateCode, uint8_t seconds) {
     return meterWallTime(QDate(f.year, f.month, f.day), time);
 }
 
-bool ReadClock(RunState& session) {
-    Link& link = session.link;
-    const bool answered = link.requestClock();
-    endIfStopped(link);
-    session.display.dateLabel = clockDateText(link.DateCode);
-    session.display.timeLabel = clockTimeText(link.DateCode, link.ClockSeconds);
+ClockReply ReadClock(RunState& session) {
+    const ClockReply clock = session.link.requestClock();
+    endIfStopped(session.link);
+    session.display.dateLabel = clockDateText(clock.dateCode);
+    session.display.timeLabel = clockTimeText(clock.dateCode, clock.seconds);
     session.changed();
-    return answered;
+    return clock;
 }
 
 QDateTime readMeterClock(RunState& session) {
-    Link& link = session.link;
-    const bool answered = link.requestClock();
-    endIfStopped(link);
-    if (!answered)
+    const ClockReply clock = session.link.requestClock();
+    endIfStopped(session.link);
+    if (!clock.answered)
         return QDateTime();
-    return meterClockTime(link.DateCode, link.ClockSeconds);
+    return meterClockTime(clock.dateCode, clock.seconds);
 }
 
 void writePcClock(RunState& session) {
@@ -69,11 +67,9 @@ void writePcClock(RunState& session) {
                 .arg(year)
                 .arg(kFirstSendableYear)
                 .arg(kLastSendableYear));
-    Link& link = session.link;
-    link.DateCode = packDateCode(year - kDateCodeBaseYear, date.month(), date.day(), time.hour(),
-                                 time.minute());
-    link.ClockSeconds = uint8_t(time.second());
-    link.WriteClock();
+    session.link.WriteClock(uint8_t(time.second()),
+                            packDateCode(year - kDateCodeBaseYear, date.month(), date.day(),
+                                         time.hour(), time.minute()));
 }
 
 } // namespace rt570

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/ClockReply.h"
+
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
@@ -8,9 +10,8 @@ namespace rt570 {
 
 class RunState;
 
-// The clock request (16 attempts) and its display in the date and time labels. True when the
-// meter answered.
-bool ReadClock(RunState& session);
+// The clock request (16 attempts) and its display in the date and time labels; what it read.
+ClockReply ReadClock(RunState& session);
 // The meter's clock as its wall time, for the figures: the clock request (16 attempts), the
 // date and time labels left as they are. Invalid when the meter did not answer or its answer
 // names no date and time.

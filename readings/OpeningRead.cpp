@@ -80,21 +80,20 @@ void openingRead(RunState& session) {
 
     display.openingStamp = openingStamp(session.clock());
     display.gsmStatus = QStringLiteral("Считывание параметров");
-    link.LinkFailed = 0;
+    link.clearLinkFailed();
     display.setCounter = QStringLiteral("n=%1").arg(session.reports.setCounter);
     session.setStatusText(QStringLiteral("Считывание параметров"));
-    display.memo << QStringLiteral("OK=%1").arg(link.ReceiveResult);
+    display.memo << QStringLiteral("OK=%1").arg(link.ReceiveResult());
     session.changed();
 
     for (const OpeningSlot& s : kOpeningSlots) {
-        link.ValueIndex = s.slot;
-        link.ReadParameter();
+        link.ReadParameter(s.slot);
         endIfStopped(link);
         session.setProgress(s.progress);
     }
 
-    if (link.LinkFailed == 0) {
-        const QString serial = serialText(link.values[kSerialSlot]);
+    if (!link.LinkFailed()) {
+        const QString serial = serialText(link.values()[kSerialSlot]);
         const QString stem = serial + QLatin1Char('D') + display.openingStamp;
         display.reportStem = stem;
         session.changed();
@@ -108,7 +107,8 @@ void openingRead(RunState& session) {
 
     Formats& formats = session.formats;
     for (int k = 1; k <= kChannels; ++k) {
-        const FormatPair pair{kFlowFormatWidth, ChannelPrecision(link.values[size_t(gmaxSlot(k))])};
+        const FormatPair pair{kFlowFormatWidth,
+                              ChannelPrecision(link.values()[size_t(gmaxSlot(k))])};
         formats.ValueFormats[size_t(k - 1)] = pair;
         formats.ValueFormats[size_t(kDumpFormatBase + k - 1)] = pair;
     }

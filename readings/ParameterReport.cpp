@@ -22,6 +22,8 @@ constexpr int kReplyViewBytes = 12;
 // Above this many integer digits the reply view writes the float in exponent notation.
 constexpr double kFixedViewLimit = 1e10;
 constexpr int kReplyViewDecimals = 4;
+// The reply view's "r=" field: a fixed receive word shown beside the reply length.
+constexpr int kReceiveWord = 200;
 
 // The printed values this report read, each under the name of its row without the blanks
 // that pad it; a slot whose request ran out of attempts, or that was not read after one did,
@@ -34,7 +36,7 @@ void reportParameters(RunState& session, const std::array<bool, kValueSectionSiz
         // Every parameter is a float on the wire, widened in the value table.
         rows.push_back(
             {printed.slot, session.ParameterNames[size_t(printed.nameSlot)].trimmed(),
-             floatFigure(float(session.link.values[size_t(kParameterSection + printed.slot)]))});
+             floatFigure(float(session.link.values()[size_t(kParameterSection + printed.slot)]))});
     }
     session.figures->parameters(session.clock(), rows);
 }
@@ -73,20 +75,19 @@ void fillParameterNames(std::array<QString, 256>& names) {
 
 void parameterReport(RunState& session) {
     Link& link = session.link;
-    link.LinkFailed = 0;
+    link.clearLinkFailed();
     session.display.setCounter = QStringLiteral("n=%1").arg(session.reports.setCounter);
     session.setStatusText(QStringLiteral("Считывание параметров"));
-    session.display.memo << QStringLiteral("OK=%1").arg(link.ReceiveResult);
+    session.display.memo << QStringLiteral("OK=%1").arg(link.ReceiveResult());
     session.changed();
 
     std::array<bool, kValueSectionSize> answered{};
     for (int slot = 0; slot <= kLastSlot; ++slot) {
         if (slot < kFirstSkippedSlot || slot > kLastSkippedSlot) {
-            link.ValueIndex = uint8_t(slot);
-            answered[size_t(slot)] = link.ReadParameter();
+            answered[size_t(slot)] = link.ReadParameter(uint8_t(slot));
             endIfStopped(link);
         }
-        if (link.LinkFailed == 1)
+        if (link.LinkFailed())
             break;
         session.setProgress(slot * 100 / kLastSlot);
     }
@@ -94,7 +95,7 @@ void parameterReport(RunState& session) {
         reportParameters(session, answered);
 
     ReportFile& file = session.reports.file(Report::Parameters);
-    for (const QString& line : parameterReportLines(link.values, session.ParameterNames))
+    for (const QString& line : parameterReportLines(link.values(), session.ParameterNames))
         file.appendLine(line);
     file.flush();
 
@@ -105,9 +106,9 @@ void replyView(RunState& session) {
     const Link& link = session.link;
     QStringList& memo = session.display.memo;
     for (int i = 0; i < kReplyViewBytes; ++i)
-        memo << QString::number(link.replyBuffer[size_t(i)]);
-    memo << QStringLiteral("l=%1").arg(link.ExpectedReplyLength);
-    memo << QStringLiteral("r=%1").arg(link.ReceiveAux);
+        memo << QString::number(link.replyBuffer()[size_t(i)]);
+    memo << QStringLiteral("l=%1").arg(kFrameLength);
+    memo << QStringLiteral("r=%1").arg(kReceiveWord);
     const double value = double(link.replyFloat());
     QString text;
     if (std::isfinite(value) && std::fabs(value) >= kFixedViewLimit) {
@@ -117,8 +118,8 @@ void replyView(RunState& session) {
         text = formatFixed(value, 0, kReplyViewDecimals);
     }
     memo << QStringLiteral("f=") + text;
-    memo << QStringLiteral("ret=%1").arg(link.ReceiveResult);
-    memo << QStringLiteral("kc__=%1").arg(link.ReplySum);
+    memo << QStringLiteral("ret=%1").arg(link.ReceiveResult());
+    memo << QStringLiteral("kc__=%1").arg(link.ReplySum());
     session.changed();
 }
 

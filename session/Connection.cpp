@@ -46,27 +46,26 @@ int toInteger(const QString& text) {
 }
 
 void resetCounters(Session& session) {
-    session.link.RequestCount = 0;
-    session.link.TimeoutCount = 0;
-    session.link.ErrorCount = 0;
+    session.link.resetCounters();
 }
 
 void openConnection(Session& session, const QString& addressText, const QString& portText,
                     int rateItem) {
     Link& link = session.link;
-    link.DeviceAddress = uint8_t(toInteger(addressText) & 0xFF);
-    link.PortNumber = uint8_t(toInteger(portText) & 0xFF);
+    link.setDeviceAddress(uint8_t(toInteger(addressText) & 0xFF));
+    link.setPortNumber(uint8_t(toInteger(portText) & 0xFF));
     for (int i = 0; i < kCloseRepeats; ++i)
-        link.line().Close_Com(link.PortNumber);
+        link.line().Close_Com(link.PortNumber());
     session.display.memo << QStringLiteral("speed=%1").arg(rateItem);
     session.changed();
     const int rate = rateOfItem(rateItem);
     if (rate > 0)
-        link.line().Open_Com(link.PortNumber, uint32_t(rate), kDataBits, kParityNone, kOneStopBit);
+        link.line().Open_Com(link.PortNumber(), uint32_t(rate), kDataBits, kParityNone,
+                             kOneStopBit);
 }
 
 void closeConnection(Session& session) {
-    session.link.line().Close_Com(session.link.PortNumber);
+    session.link.line().Close_Com(session.link.PortNumber());
     if (session.reports.FilesOpen != 1)
         return;
     closeReportFiles(session.reports);
@@ -76,8 +75,6 @@ void loadRunState(Session& session) {
     session.nodes = LoadNodeDirectory(session.nodeListPath());
     session.SelectedDate = session.clock();
     session.reports.setCounter = 0;
-    session.link.ExpectedReplyLength = 11;
-    session.link.ReceiveAux = 200;
     session.reports.FilesOpen = 0;
     fillParameterNames(session.ParameterNames);
     session.formats.ScaleTable = kScaleTableStart;

@@ -10,7 +10,7 @@ std::optional<ReplyFrame> MeterProtocol::answer(const RequestFrame& request) {
     const uint8_t command = request[2];
     const uint8_t index = request[kIndexByte];
     const uint8_t extra = request[4];
-    const uint32_t data = readLe32(&request[kDataByte]);
+    const uint32_t data = frameData(request);
     auto reply = [&](uint8_t byte3, uint32_t value) {
         return makeReply(m_address, command, byte3, extra, value);
     };
@@ -59,7 +59,7 @@ QByteArray MeterProtocol::feed(const QByteArray& in) {
         RequestFrame frame{};
         std::copy_n(reinterpret_cast<const uint8_t*>(m_pending.constData()), kFrameLength,
                     frame.begin());
-        if (frame[kFrameLength - 1] != kFrameEnd || !replyChecksumOk(frame.data())) {
+        if (frame[kFrameLength - 1] != kFrameEnd || !replyChecksumOk(frame)) {
             // Not a frame after all: this "#" was noise. Look again from the next byte.
             ++m_ignored;
             ++m_skipped;

@@ -24,16 +24,13 @@ struct ArchiveDateParts {
     uint16_t day = 0;
 };
 
-// The archive request inputs and the nine tables; they live as long as the window and are never
-// cleared.
+// The nine tables and the date the last archive operation took; they live as long as the
+// window and are never cleared.
 struct ArchiveState {
     ArchiveTableSet ArchiveTables{};
     // False for an entry never stored and for one that holds what a request that ran out of
     // attempts left in the reply buffer.
     ArchiveAnswerSet answered{};
-    uint8_t ArchiveQuantity = 0;
-    uint8_t ArchiveKind = 0;
-    uint16_t ArchiveSlot = 0;
     ArchiveDateParts ArchiveDate;
     uint8_t DaysInArchiveMonth = 0;
 

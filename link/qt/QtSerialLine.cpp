@@ -230,8 +230,7 @@ int QtSerialLine::Send_Binary(uint8_t number, const uint8_t* buf, int count) {
     return int(written);
 }
 
-uint16_t QtSerialLine::Receive_Binary(uint8_t number, uint8_t* buf, int timeoutMs, int count,
-                                      uint16_t* /*aux*/) {
+uint16_t QtSerialLine::Receive_Binary(uint8_t number, uint8_t* buf, int timeoutMs, int count) {
     QElapsedTimer timer;
     timer.start();
     QSerialPort* port = m_impl->usable(number);

@@ -42,11 +42,11 @@ TEST_P(PortText, IsCutToItsLowByteOrRefusedAndStopRecovers) {
         // Start stopped after the buttons; the address was already taken.
         EXPECT_FALSE(ui().Button13->isEnabled());
         EXPECT_TRUE(ui().Button14->isEnabled());
-        EXPECT_EQ(form->session().link.PortNumber, 0);
+        EXPECT_EQ(form->session().link.PortNumber(), 0);
         EXPECT_TRUE(ui().Memo1->toPlainText().isEmpty());
     } else {
         EXPECT_TRUE(messages.isEmpty());
-        EXPECT_EQ(form->session().link.PortNumber, c.port);
+        EXPECT_EQ(form->session().link.PortNumber(), c.port);
         ASSERT_EQ(line.calls.size(), 4u);
         for (const Call& call : line.calls)
             EXPECT_EQ(call.port, c.port);

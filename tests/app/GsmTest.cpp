@@ -93,7 +93,7 @@ TEST_F(Gsm, FailedLinkStillEnablesHangUp) {
     startWithModem(quick);
     ui().Button7->click();
     runEventsFor(60);
-    EXPECT_EQ(form->session().link.LinkFailed, 1);
+    EXPECT_TRUE(form->session().link.LinkFailed());
     EXPECT_TRUE(ui().Button8->isEnabled());
     EXPECT_EQ(form->session().reports.FilesOpen, 0);
 }
@@ -122,7 +122,7 @@ TEST_F(Gsm, ModemWordsOfAFailedCallFailTheOpeningRead) {
         ui().Button7->click();
         line.putOnLine(QByteArray("+79000000000\r") + row.modemSays);
         runEventsFor(60);
-        EXPECT_EQ(form->session().link.LinkFailed, row.meterAnswers ? 0 : 1);
+        EXPECT_EQ(form->session().link.LinkFailed(), row.meterAnswers ? 0 : 1);
         EXPECT_EQ(QDir(home.filePath("arc")).entryList(QDir::Files).size(),
                   row.meterAnswers ? 4 : 0);
         ui().Button14->click();

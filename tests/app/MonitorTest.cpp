@@ -44,7 +44,7 @@ TEST_F(Monitor, RequestThatRanOutShowsTheLinkFailure) {
     ui().CheckBox2->setChecked(true);
     ui().Button13->click();
     // The meter stays silent: one request runs out of its 11 attempts.
-    form->session().runOperation([this] { form->session().link.ReadCurrentFloat(); });
+    form->session().runOperation([this] { form->session().link.ReadCurrentFloat(0); });
     form->Timer1Timer();
     EXPECT_EQ(panels(), QStringList({"Сбой связи !", "Кол.таймаутов=1", "Кол.ошибок=11", "_"}));
 
@@ -65,8 +65,8 @@ TEST_F(Monitor, TimerRefreshesWhileConnectedAndPanelsKeepTheirTextsAfterStop) {
     EXPECT_EQ(panels().value(0), "№ запроса=6");
 
     ui().Button14->click();
-    form->session().runOperation([this] { form->session().link.ReadCurrentFloat(); });
-    ASSERT_EQ(form->session().link.RequestCount, 7);
+    form->session().runOperation([this] { form->session().link.ReadCurrentFloat(0); });
+    ASSERT_EQ(form->session().link.RequestCount(), 7);
     runEventsFor(60);
     EXPECT_EQ(panels().value(0), "№ запроса=6");
     EXPECT_FALSE(form->timer1()->isActive());

@@ -86,9 +86,9 @@ TEST_F(ReportFolder, FullDeviceEndsTheReportAtItsFirstLine) {
     EXPECT_EQ(messages, QStringList{QStringLiteral("I/O error %1").arg(ENOSPC)});
     EXPECT_EQ(ui().Label52->text(), "Считывание параметров");
     // The operation ended and let go: the next button runs.
-    const int before = form->session().link.RequestCount;
+    const int before = form->session().link.RequestCount();
     ui().Button4->click();
-    EXPECT_GT(form->session().link.RequestCount, before);
+    EXPECT_GT(form->session().link.RequestCount(), before);
     EXPECT_EQ(ui().Label52->text(), "Параметры считаны");
     stop();
     EXPECT_EQ(messages.size(), 1);

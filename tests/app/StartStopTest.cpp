@@ -65,8 +65,8 @@ TEST_F(StartStop, DefaultStartOpensPortThreeAndRunsTheOpeningRead) {
     EXPECT_TRUE(ui().Button7->isEnabled());
     EXPECT_TRUE(ui().Button8->isEnabled()); // enabled by the end of the opening read
     EXPECT_TRUE(form->timer1()->isActive());
-    EXPECT_EQ(form->session().link.DeviceAddress, 1);
-    EXPECT_EQ(form->session().link.PortNumber, 3);
+    EXPECT_EQ(form->session().link.DeviceAddress(), 1);
+    EXPECT_EQ(form->session().link.PortNumber(), 3);
     EXPECT_EQ(ui().Label52->text(), "Параметры записаны");
     EXPECT_EQ(ui().Edit2->text(), form->session().display.reportStem);
     EXPECT_EQ(reportFiles().size(), 4);
@@ -97,8 +97,8 @@ TEST_F(StartStop, StopClosesPortAndFilesAndASecondStopIsHarmless) {
     EXPECT_EQ(line.count(Call::Close), 2);
     EXPECT_TRUE(messages.isEmpty());
     // Address, port and counters stay as they were.
-    EXPECT_EQ(form->session().link.PortNumber, 3);
-    EXPECT_EQ(form->session().link.RequestCount, 6);
+    EXPECT_EQ(form->session().link.PortNumber(), 3);
+    EXPECT_EQ(form->session().link.RequestCount(), 6);
 }
 
 TEST_F(StartStop, TypedRateTextSelectsNoItemAndOpensNothing) {
@@ -172,7 +172,7 @@ TEST_P(AddressText, IsCutToItsLowByteOrRefused) {
         EXPECT_EQ(line.count(Call::Open), 0);
     } else {
         EXPECT_TRUE(messages.isEmpty());
-        EXPECT_EQ(form->session().link.DeviceAddress, c.address);
+        EXPECT_EQ(form->session().link.DeviceAddress(), c.address);
         EXPECT_EQ(line.count(Call::Open), 1);
     }
 }

@@ -34,7 +34,7 @@ protected:
     void meterAnswersWhileOpen() {
         meterAnswers();
         line.onRead = [this](int) {
-            if (!portOpen(form->session().link.PortNumber))
+            if (!portOpen(form->session().link.PortNumber()))
                 line.pending.clear();
         };
     }
@@ -67,7 +67,7 @@ TEST_F(StopMidway, StopDuringStartsOpeningReadClosesThePortUnderItAndStartWorksA
                             [](const Call& c) { return c.kind == Call::Close && c.port == 3; }));
     // The read went on with its six requests, each running out of its 11 attempts.
     EXPECT_EQ(line.sentFrames().size(), 6u * 11);
-    EXPECT_EQ(form->session().link.LinkFailed, 1);
+    EXPECT_TRUE(form->session().link.LinkFailed());
     EXPECT_EQ(form->session().reports.FilesOpen, 0);
     EXPECT_TRUE(reportFiles().isEmpty());
     EXPECT_TRUE(messages.isEmpty());
@@ -76,7 +76,7 @@ TEST_F(StopMidway, StopDuringStartsOpeningReadClosesThePortUnderItAndStartWorksA
 
     // A new Start opens the port again and its read makes the set.
     ui().Button13->click();
-    EXPECT_EQ(form->session().link.LinkFailed, 0);
+    EXPECT_FALSE(form->session().link.LinkFailed());
     EXPECT_EQ(form->session().reports.FilesOpen, 1);
     EXPECT_EQ(reportFiles().size(), 4);
     EXPECT_EQ(ui().Label52->text(), "Параметры записаны");

@@ -43,7 +43,7 @@ TEST(VanishedPort, IdleWindowStaysQuietAndStartWorksWithTheAdapterBack) {
     form.messageBox = [&](const QString& text) { messages << text; };
     form.controls().Button13->click();
     ASSERT_EQ(form.session().reports.FilesOpen, 1);
-    ASSERT_EQ(form.session().link.ErrorCount, 0);
+    ASSERT_EQ(form.session().link.ErrorCount(), 0);
 
     // Pulled while nothing is read; the window's loop and its monitor timer keep running.
     peer->vanish();
@@ -63,8 +63,8 @@ TEST(VanishedPort, IdleWindowStaysQuietAndStartWorksWithTheAdapterBack) {
     form.session().clock = [later] { return later; };
     form.controls().Button13->click();
     EXPECT_TRUE(messages.isEmpty()) << qPrintable(messages.join('|'));
-    EXPECT_EQ(form.session().link.RequestCount, 6);
-    EXPECT_EQ(form.session().link.ErrorCount, 0);
+    EXPECT_EQ(form.session().link.RequestCount(), 6);
+    EXPECT_EQ(form.session().link.ErrorCount(), 0);
     EXPECT_EQ(form.session().reports.FilesOpen, 1);
     EXPECT_EQ(form.controls().Label52->text(), "Параметры записаны");
     form.controls().Button14->click();

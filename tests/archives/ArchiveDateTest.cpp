@@ -93,7 +93,7 @@ TEST_F(PickedDate, DatesOutsideTheRangeAreRefusedBeforeAnyRequest) {
     EXPECT_THROW(dailyReport(session, QDate(2050, 5, 1)), OperationError);
     EXPECT_THROW(monthlyReport(session, QDate(1990, 5, 1)), OperationError);
     EXPECT_EQ(line.count(FakeSerialLine::Call::Send), 0);
-    EXPECT_EQ(session.link.RequestCount, 0);
+    EXPECT_EQ(session.link.RequestCount(), 0);
 }
 
 } // namespace

@@ -38,15 +38,15 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
         ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("arc")));
-        session.link.DeviceAddress = 1;
+        session.link.setDeviceAddress(1);
         session.formats.ScaleTable = kScaleTableStart;
         // Four decimals on channel 1 down to one on channel 4; the dump copies in 12..15.
         for (int n = 0; n < 4; ++n) {
             session.formats.ValueFormats[size_t(n)] = FormatPair{6, 4 - n};
             session.formats.ValueFormats[size_t(kDumpFormatBase + n)] = FormatPair{6, 4 - n};
         }
-        session.link.values[0] = 1234; // serial number
-        session.link.values[3] = 25;   // reporting day
+        session.link.setValue(0, 1234); // serial number
+        session.link.setValue(3, 25);   // reporting day
         session.clock = [] { return QDateTime(QDate(2014, 1, 20), QTime(10, 0)); };
         setDecimalSeparator(QLatin1Char(','));
         line.responder = [this](const QByteArray& sent) { return answer(sent); };

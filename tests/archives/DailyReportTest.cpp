@@ -29,7 +29,7 @@ TEST_F(DailyReport, February2012OfAnEarlierYear) {
     EXPECT_TRUE(host.errors.isEmpty());
     EXPECT_EQ(reportBytes(Report::Daily), golden("daily_2012_02.txt"));
     EXPECT_EQ(reportLines().size(), 29 + 31 + 1);
-    EXPECT_EQ(session.link.RequestCount, 279);
+    EXPECT_EQ(session.link.RequestCount(), 279);
     ASSERT_EQ(asks.size(), 279u);
     for (size_t i = 0; i < 29 * 9; ++i) {
         const ArchiveAsk& a = asks[i];
@@ -57,7 +57,7 @@ TEST_F(DailyReport, ThirtyOneDayMonthOfAnEarlierYear) {
     openReports();
     watchProgress();
     run([&] { dailyReport(session, QDate(2009, 3, 15)); });
-    EXPECT_EQ(session.link.RequestCount, 297);
+    EXPECT_EQ(session.link.RequestCount(), 297);
     const QList<QByteArray> lines = reportLines();
     ASSERT_EQ(lines.size(), 31 + 31 + 1);
     EXPECT_TRUE(lines[0].endsWith(": 2009.03\r"));
@@ -77,7 +77,7 @@ TEST_F(DailyReport, CurrentMonthOnALaterDayEndsWithTheDayBefore) {
     EXPECT_EQ(reportBytes(Report::Daily), golden("daily_2014_01_current_day8.txt"));
     // Day 7 of January, then 31 December of the year before.
     EXPECT_EQ(integratorCodes(), std::make_pair(1401072300u, 1312312300u));
-    EXPECT_EQ(session.link.RequestCount, 9 * 31 + 18);
+    EXPECT_EQ(session.link.RequestCount(), 9 * 31 + 18);
 }
 
 TEST_F(DailyReport, CurrentMonthOnThe1stAsksForDayZero) {
@@ -152,8 +152,8 @@ TEST_F(DailyReport, SilentQuantityStillGivesAWholeReport) {
     const QList<QByteArray> lines = reportLines();
     ASSERT_EQ(lines.size(), 29 + 31 + 1);
     EXPECT_TRUE(lines[7].endsWith("| 1684,30 | \r")) << lines[7].constData();
-    EXPECT_EQ(session.link.TimeoutCount, 29 + 2);
-    EXPECT_EQ(session.link.RequestCount, 279 + 29 * 11 + 2 * 13);
+    EXPECT_EQ(session.link.TimeoutCount(), 29 + 2);
+    EXPECT_EQ(session.link.RequestCount(), 279 + 29 * 11 + 2 * 13);
 }
 
 TEST_F(DailyReport, TwoPressesAppendTwoCompleteReports) {

@@ -25,9 +25,9 @@ TEST_F(HourlyReport, WritesTheWholeReportOfTheKnownMeter) {
     EXPECT_EQ(reportBytes(Report::Daily), QByteArray());
     EXPECT_EQ(session.display.statusText, QStringLiteral("Архивы записаны"));
     EXPECT_EQ(session.display.progress, 100);
-    EXPECT_EQ(session.link.RequestCount, 234);
-    EXPECT_EQ(session.link.ErrorCount, 0);
-    EXPECT_EQ(session.link.TimeoutCount, 0);
+    EXPECT_EQ(session.link.RequestCount(), 234);
+    EXPECT_EQ(session.link.ErrorCount(), 0);
+    EXPECT_EQ(session.link.TimeoutCount(), 0);
 
     // 24 hourly records (kind 0, hour h, slot h), the daily record and the integrators of the
     // day (kind 1 and 4, hour 23); floats for the flows of flow records, integers otherwise.
@@ -68,10 +68,10 @@ TEST_F(HourlyReport, SilentQuantityStillGivesAWholeReport) {
     EXPECT_EQ(lines[42], QByteArray("\xC2\x32 , \xF7\xE0\xF1 :     1684,30  \r"));
     EXPECT_EQ(session.archive.ArchiveTables[6][5], 16843009.0);
     // 25 flow records and one integrator record lost one request each.
-    EXPECT_EQ(session.link.RequestCount, 234 + 25 * 11 + 13);
-    EXPECT_EQ(session.link.ErrorCount, 25 * 11 + 13);
-    EXPECT_EQ(session.link.TimeoutCount, 26);
-    EXPECT_EQ(session.link.LinkFailed, 1);
+    EXPECT_EQ(session.link.RequestCount(), 234 + 25 * 11 + 13);
+    EXPECT_EQ(session.link.ErrorCount(), 25 * 11 + 13);
+    EXPECT_EQ(session.link.TimeoutCount(), 26);
+    EXPECT_TRUE(session.link.LinkFailed());
 }
 
 TEST_F(HourlyReport, WithoutAnOpenFileAllHourlyRequestsAreMadeThenIoError103) {
@@ -90,7 +90,7 @@ TEST_F(HourlyReport, TwoPressesAppendTwoCompleteReports) {
     run([&] { hourlyReport(session, picked); });
     const QByteArray one = golden("hourly_2014_01_05.txt");
     EXPECT_EQ(reportBytes(Report::Hourly), one + one);
-    EXPECT_EQ(session.link.RequestCount, 468);
+    EXPECT_EQ(session.link.RequestCount(), 468);
 }
 
 TEST_F(HourlyReport, KeepsItsDateWhenThePickerChangesAndIgnoresOtherClicks) {
@@ -153,7 +153,7 @@ TEST_F(HourlyReport, DumpWritesTheHourlyFlowSlots) {
     EXPECT_EQ(lines[71], QByteArray("0115,1250 25,125  35,13   45,1 \r"));
     // Slot 5 holds the integrator counts, read last.
     EXPECT_EQ(lines[75], QByteArray("051005014,0000 2005014,000 3005014,00 4005014,0 \r"));
-    EXPECT_EQ(session.link.RequestCount, 234); // the dump asks nothing
+    EXPECT_EQ(session.link.RequestCount(), 234); // the dump asks nothing
 
     session.reports.ReportFiles[1].close();
     EXPECT_THROW(dumpHourlyFlows(session), OperationError);

@@ -31,7 +31,7 @@ TEST_F(MonthlyReport, WritesTheReportOfTheReportingDay) {
     EXPECT_EQ(session.archive.ArchiveDate.year, 9);
     EXPECT_EQ(progress, (std::vector<int>{0, 100}));
     EXPECT_EQ(session.display.statusText, QStringLiteral("Архивы записаны"));
-    EXPECT_EQ(session.link.RequestCount, 9);
+    EXPECT_EQ(session.link.RequestCount(), 9);
 }
 
 TEST_F(MonthlyReport, AnyDayOfTheMonthGivesTheSameReport) {
@@ -45,10 +45,10 @@ TEST_F(MonthlyReport, AnyDayOfTheMonthGivesTheSameReport) {
 
 TEST_F(MonthlyReport, ReportingDayIsTruncatedAndZeroIsSentAsZero) {
     openReports();
-    session.link.values[3] = 25.9;
+    session.link.setValue(3, 25.9);
     run([&] { monthlyReport(session, QDate(2009, 3, 17)); });
     EXPECT_EQ(asks.back().code, 903252300u);
-    session.link.values[3] = 0;
+    session.link.setValue(3, 0);
     run([&] { monthlyReport(session, QDate(2009, 3, 17)); });
     EXPECT_EQ(asks.back().code, 903002300u);
     EXPECT_TRUE(reportLines()[16].startsWith("| 00: | ")) << reportLines()[16].constData();
@@ -90,8 +90,8 @@ TEST_F(MonthlyReport, SilentQuantityStillGivesTheReport) {
     EXPECT_TRUE(host.errors.isEmpty());
     // 16843009 counts at two decimals: divided by 10.
     EXPECT_TRUE(reportLines()[7].contains(" | 1684300,90 | ")) << reportLines()[7].constData();
-    EXPECT_EQ(session.link.RequestCount, 9 + 11);
-    EXPECT_EQ(session.link.TimeoutCount, 1);
+    EXPECT_EQ(session.link.RequestCount(), 9 + 11);
+    EXPECT_EQ(session.link.TimeoutCount(), 1);
 }
 
 } // namespace

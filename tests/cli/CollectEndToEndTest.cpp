@@ -123,7 +123,7 @@ WindowRun windowRun(uint32_t seed, const QDate& day,
         }
         closeConnection(session);
         EXPECT_TRUE(host.errors.isEmpty());
-        run.requests = session.link.RequestCount;
+        run.requests = session.link.RequestCount();
     }
     for (const auto& [name, bytes] : filesIn(home.path() + QStringLiteral("/arc/")))
         run.reports[suffixOf(name)] = bytes;

@@ -21,7 +21,7 @@ TEST_F(ArchiveReportsOverPty, ReportsOfTheKnownMeterAreItsGoldenFiles) {
     closeConnection(session);
 
     EXPECT_TRUE(host.errors.isEmpty()) << qPrintable(host.errors.join('|'));
-    EXPECT_EQ(session.link.ErrorCount, 0);
+    EXPECT_EQ(session.link.ErrorCount(), 0);
     const QString stem = QStringLiteral("1234D2014_01_20_10_00");
     EXPECT_EQ(reportFile(stem + "_chas.txt"), testFile("archives/data/hourly_2014_01_05.txt"));
     EXPECT_EQ(reportFile(stem + "_sut.txt"), testFile("archives/data/daily_2012_02.txt"));

@@ -120,7 +120,7 @@ TEST(GsmDial, DialReadOverTheCallAndHangUp) {
     // answer wait in the port's input until a flush read takes them).
     ASSERT_TRUE(modem.log().waitUntilTaken("ATD+79001234567\r"));
     session.requestOpeningRead();
-    EXPECT_EQ(session.link.LinkFailed, 0);
+    EXPECT_FALSE(session.link.LinkFailed());
     EXPECT_EQ(session.reports.FilesOpen, 1);
     EXPECT_TRUE(session.display.hangUpEnabled);
     const QStringList files = QDir(home.filePath("arc")).entryList(QDir::Files);

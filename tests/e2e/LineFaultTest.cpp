@@ -47,14 +47,14 @@ protected:
         peer = std::make_unique<PtyPeer>(home.filePath(QStringLiteral("com6")), std::move(answer));
         ASSERT_TRUE(peer->isOpen());
         qt.Open_Com(kPort, 9600, kDataBits, kParityNone, kOneStopBit);
-        link.DeviceAddress = kAddress;
-        link.PortNumber = kPort;
+        link.setDeviceAddress(kAddress);
+        link.setPortNumber(kPort);
     }
     void expectCounters(int requests, int errors, int timeouts, int failed) const {
-        EXPECT_EQ(link.RequestCount, requests);
-        EXPECT_EQ(link.ErrorCount, errors);
-        EXPECT_EQ(link.TimeoutCount, timeouts);
-        EXPECT_EQ(link.LinkFailed, failed);
+        EXPECT_EQ(link.RequestCount(), requests);
+        EXPECT_EQ(link.ErrorCount(), errors);
+        EXPECT_EQ(link.TimeoutCount(), timeouts);
+        EXPECT_EQ(link.LinkFailed(), failed);
     }
     // Every frame the peer got is the same request, unchanged between attempts.
     void expectFramesAllEqual(size_t count, const char* hex) const {
@@ -78,14 +78,13 @@ TEST_F(LineFault, WrongSumAtTheFirstAttemptRightAtTheSecond) {
             return {{0, withWrongSum(floatReply(kCmdParameter, 10, 99.0f))}};
         return {{0, floatReply(kCmdParameter, 10, 8.0f)}};
     });
-    link.ValueIndex = 10;
-    link.ReadParameter();
+    link.ReadParameter(10);
     expectCounters(2, 1, 0, 0);
     expectFramesAllEqual(2, "23 01 05 0A 00 00 00 00 00 40 0D");
     // The second reply is the one stored, not the garbled first.
-    EXPECT_EQ(link.values[10], 8.0);
-    EXPECT_EQ(link.ReplyBad, 0);
-    EXPECT_EQ(link.ReceiveResult, 11);
+    EXPECT_EQ(link.values()[10], 8.0);
+    EXPECT_FALSE(link.ReplyBad());
+    EXPECT_EQ(link.ReceiveResult(), 11);
     ASSERT_EQ(line.reads.size(), 4u);
     EXPECT_EQ(line.reads[1].result, 11);
     EXPECT_LT(line.reads[1].elapsedMs, 1000); // a whole frame ends the read at once
@@ -95,13 +94,12 @@ TEST_F(LineFault, EveryAttemptWrongStoresTheLastRepliesData) {
     start([](int n, const QByteArray&) -> Script {
         return {{0, withWrongSum(integerReply(kCmdCurrentInteger, 2, 1000 + n))}};
     });
-    link.ValueIndex = 2;
-    link.ReadCurrentInteger();
+    link.ReadCurrentInteger(2);
     expectCounters(12, 11, 1, 1);
     expectFramesAllEqual(11, "23 01 08 02 00 00 00 00 00 3B 0D");
-    EXPECT_EQ(link.ReplyBad, 1);
+    EXPECT_TRUE(link.ReplyBad());
     // Decoded from what the eleventh attempt left in the buffer.
-    EXPECT_EQ(link.values[kIntegerSection + 2], 1010.0);
+    EXPECT_EQ(link.values()[kIntegerSection + 2], 1010.0);
 }
 
 TEST_F(LineFault, TenBytesThenSilenceFailsTheAttemptOnThePrefill) {
@@ -115,12 +113,11 @@ TEST_F(LineFault, TenBytesThenSilenceFailsTheAttemptOnThePrefill) {
     host.onMessagePass = [&] {
         if (host.messagePasses == 2)
             bufferAtSecondAttempt =
-                QByteArray(reinterpret_cast<const char*>(link.replyBuffer.data()), 12);
+                QByteArray(reinterpret_cast<const char*>(link.replyBuffer().data()), 12);
     };
-    link.ValueIndex = 0;
-    link.ReadCurrentFloat();
+    link.ReadCurrentFloat(0);
     expectCounters(2, 1, 0, 0);
-    EXPECT_EQ(link.values[kFloatSection], 2.5);
+    EXPECT_EQ(link.values()[kFloatSection], 2.5);
     ASSERT_EQ(line.reads.size(), 4u);
     // The first reply read waited out its 3000 ms for the missing byte.
     EXPECT_EQ(line.reads[1].result, 10);
@@ -139,10 +136,9 @@ TEST_F(LineFault, ReplyDribbledOneBytePerTenthOfASecondIsAccepted) {
             script.push_back({100, QByteArray(1, byte)});
         return script;
     });
-    link.ValueIndex = 3;
-    link.ReadCurrentFloat();
+    link.ReadCurrentFloat(3);
     expectCounters(1, 0, 0, 0);
-    EXPECT_EQ(link.values[kFloatSection + 3], 123.25);
+    EXPECT_EQ(link.values()[kFloatSection + 3], 123.25);
     ASSERT_EQ(line.reads.size(), 2u);
     EXPECT_EQ(line.reads[1].result, 11);
     EXPECT_GE(line.reads[1].elapsedMs, 1000);
@@ -155,10 +151,9 @@ TEST_F(LineFault, JunkInFrontOfAReplyCostsOneAttempt) {
             return {{0, QByteArray("\x00\xFF\x17", 3) + floatReply(kCmdCurrentFloat, 5, 7.0f)}};
         return {{0, floatReply(kCmdCurrentFloat, 5, 9.0f)}};
     });
-    link.ValueIndex = 5;
-    link.ReadCurrentFloat();
+    link.ReadCurrentFloat(5);
     expectCounters(2, 1, 0, 0);
-    EXPECT_EQ(link.values[kFloatSection + 5], 9.0);
+    EXPECT_EQ(link.values()[kFloatSection + 5], 9.0);
     ASSERT_EQ(line.reads.size(), 4u);
     // The reply read took the junk and the first 8 bytes of the reply; the flush read of the
     // next attempt took the remaining 3 off the line.
@@ -179,10 +174,9 @@ TEST_F(LineFault, StaleBytesOnTheLineGoWithTheFlushRead) {
     while (peer->unaskedWritten() < 1 && waited.elapsed() < 10000)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_EQ(peer->unaskedWritten(), 1);
-    link.ValueIndex = 6;
-    link.ReadCurrentFloat();
+    link.ReadCurrentFloat(6);
     expectCounters(1, 0, 0, 0);
-    EXPECT_EQ(link.values[kFloatSection + 6], 4.0);
+    EXPECT_EQ(link.values()[kFloatSection + 6], 4.0);
     ASSERT_EQ(line.reads.size(), 2u);
     EXPECT_EQ(line.reads[0].bytes, QByteArray("\r\nNO CARRIER\r\n"));
 }
@@ -193,13 +187,11 @@ TEST_F(LineFault, TwelveByteReplyLeavesItsLastByteForTheNextFlush) {
             return {{0, floatReply(kCmdCurrentFloat, 1, 11.0f) + "\n"}};
         return {{0, floatReply(kCmdCurrentFloat, 2, 22.0f)}};
     });
-    link.ValueIndex = 1;
-    link.ReadCurrentFloat();
-    link.ValueIndex = 2;
-    link.ReadCurrentFloat();
+    link.ReadCurrentFloat(1);
+    link.ReadCurrentFloat(2);
     expectCounters(2, 0, 0, 0);
-    EXPECT_EQ(link.values[kFloatSection + 1], 11.0);
-    EXPECT_EQ(link.values[kFloatSection + 2], 22.0);
+    EXPECT_EQ(link.values()[kFloatSection + 1], 11.0);
+    EXPECT_EQ(link.values()[kFloatSection + 2], 22.0);
     ASSERT_EQ(line.reads.size(), 4u);
     EXPECT_EQ(line.reads[1].result, 11);
     EXPECT_EQ(line.reads[2].bytes, QByteArray("\n"));
@@ -220,10 +212,9 @@ TEST_F(LineFault, LateReplyGoesWithTheNextFlushAndTheAttemptsOwnReplyIsChecked) 
         if (readIndex == 2)
             peer->putOnLine(late);
     };
-    link.ValueIndex = 20;
-    link.ReadParameter();
+    link.ReadParameter(20);
     expectCounters(2, 1, 0, 0);
-    EXPECT_EQ(link.values[20], 50.0);
+    EXPECT_EQ(link.values()[20], 50.0);
     ASSERT_EQ(line.reads.size(), 4u);
     EXPECT_EQ(line.reads[1].result, 0);
     EXPECT_GE(line.reads[1].elapsedMs, 2900);

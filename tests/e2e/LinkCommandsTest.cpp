@@ -25,8 +25,8 @@ protected:
         ASSERT_TRUE(home.isValid());
         ASSERT_TRUE(sim.isOpen());
         line.Open_Com(kPort, 9600, kDataBits, kParityNone, kOneStopBit);
-        link.DeviceAddress = 1;
-        link.PortNumber = kPort;
+        link.setDeviceAddress(1);
+        link.setPortNumber(kPort);
     }
     void TearDown() override { line.Close_Com(kPort); }
 
@@ -42,46 +42,40 @@ protected:
 TEST_F(LinkOverPty, ParametersAndPresentValuesAreAnswered) {
     int requests = 0;
     for (uint8_t slot : {0, 3, 9, 10, 20, 30, 40, 50, 135}) {
-        link.ValueIndex = slot;
-        link.ReadParameter();
+        link.ReadParameter(slot);
         ++requests;
-        EXPECT_EQ(link.values[slot], double(twin.parameter(slot))) << int(slot);
+        EXPECT_EQ(link.values()[slot], double(twin.parameter(slot))) << int(slot);
     }
     for (uint8_t i = 0; i < 4; ++i) {
-        link.ValueIndex = i;
-        link.ReadCurrentFloat();
+        link.ReadCurrentFloat(i);
         ++requests;
-        EXPECT_GE(link.values[256 + i], 0.0);
-        EXPECT_LE(link.values[256 + i], double(twin.parameter(uint8_t(10 * (i + 1)))));
+        EXPECT_GE(link.values()[256 + i], 0.0);
+        EXPECT_LE(link.values()[256 + i], double(twin.parameter(uint8_t(10 * (i + 1)))));
     }
     for (uint8_t i = 0; i <= 12; ++i) {
-        link.ValueIndex = i;
-        link.ReadCurrentInteger();
+        link.ReadCurrentInteger(i);
         ++requests;
     }
     // Mains time runs at least as long as any channel's operating time; volumes have grown.
     for (int c = 0; c < 4; ++c) {
-        EXPECT_GT(link.values[512 + c], 0.0);
-        EXPECT_LE(link.values[521 + c], link.values[520]);
+        EXPECT_GT(link.values()[512 + c], 0.0);
+        EXPECT_LE(link.values()[521 + c], link.values()[520]);
     }
-    EXPECT_EQ(link.RequestCount, requests);
-    EXPECT_EQ(link.ErrorCount, 0);
-    EXPECT_EQ(link.TimeoutCount, 0);
-    EXPECT_EQ(link.LinkFailed, 0);
+    EXPECT_EQ(link.RequestCount(), requests);
+    EXPECT_EQ(link.ErrorCount(), 0);
+    EXPECT_EQ(link.TimeoutCount(), 0);
+    EXPECT_FALSE(link.LinkFailed());
 }
 
 TEST_F(LinkOverPty, ClockIsSetAndReadBack) {
-    link.DateCode = 1403081704;
-    link.ClockSeconds = 9;
-    link.WriteClock();
-    link.DateCode = 0;
-    link.ClockSeconds = 0;
-    link.requestClock();
-    EXPECT_EQ(link.DateCode, 1403081704u);
-    EXPECT_GE(link.ClockSeconds, 9);
-    EXPECT_LE(link.ClockSeconds, 11);
-    EXPECT_EQ(link.RequestCount, 2);
-    EXPECT_EQ(link.ErrorCount, 0);
+    link.WriteClock(9, 1403081704);
+    const ClockReply clock = link.requestClock();
+    EXPECT_TRUE(clock.answered);
+    EXPECT_EQ(clock.dateCode, 1403081704u);
+    EXPECT_GE(clock.seconds, 9);
+    EXPECT_LE(clock.seconds, 11);
+    EXPECT_EQ(link.RequestCount(), 2);
+    EXPECT_EQ(link.ErrorCount(), 0);
 }
 
 TEST_F(LinkOverPty, ArchiveRecordsAreAnswered) {
@@ -102,7 +96,7 @@ TEST_F(LinkOverPty, ArchiveRecordsAreAnswered) {
         EXPECT_EQ(link.replyFloat(), twin.archiveFloat(kKindDaily, q, day + 2300));
         EXPECT_GT(link.replyFloat(), 0.0f);
     }
-    EXPECT_EQ(link.ErrorCount, 0);
+    EXPECT_EQ(link.ErrorCount(), 0);
 }
 
 TEST(LinkWrongAddress, MeterOnAnotherAddressStaysSilent) {
@@ -113,22 +107,21 @@ TEST(LinkWrongAddress, MeterOnAnotherAddressStaysSilent) {
     RecordingHost host;
     Link link(line, host);
     line.Open_Com(kPort, 9600, kDataBits, kParityNone, kOneStopBit);
-    link.DeviceAddress = 1;
-    link.PortNumber = kPort;
-    link.ValueIndex = 0;
-    link.ReadParameter();
-    EXPECT_EQ(link.RequestCount, 12);
-    EXPECT_EQ(link.ErrorCount, 11);
-    EXPECT_EQ(link.TimeoutCount, 1);
-    EXPECT_EQ(link.LinkFailed, 1);
+    link.setDeviceAddress(1);
+    link.setPortNumber(kPort);
+    link.ReadParameter(0);
+    EXPECT_EQ(link.RequestCount(), 12);
+    EXPECT_EQ(link.ErrorCount(), 11);
+    EXPECT_EQ(link.TimeoutCount(), 1);
+    EXPECT_TRUE(link.LinkFailed());
     // Nothing came back: the stored value is the pre-fill's decoding.
-    EXPECT_EQ(link.values[0], double(floatFromBits(0x01010101)));
+    EXPECT_EQ(link.values()[0], double(floatFromBits(0x01010101)));
     EXPECT_EQ(host.messagePasses, 11);
     // The same meter answers at its own address.
-    link.DeviceAddress = 5;
-    link.ReadParameter();
-    EXPECT_EQ(link.RequestCount, 13);
-    EXPECT_EQ(link.values[0], 20570.0);
+    link.setDeviceAddress(5);
+    link.ReadParameter(0);
+    EXPECT_EQ(link.RequestCount(), 13);
+    EXPECT_EQ(link.values()[0], 20570.0);
 }
 
 } // namespace

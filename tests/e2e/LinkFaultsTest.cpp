@@ -17,8 +17,8 @@ constexpr uint8_t kPort = 4;
 struct Rig {
     explicit Rig(const sim::SimOptions& options) : sim(options, home.path(), kPort) {
         line.Open_Com(kPort, 9600, kDataBits, kParityNone, kOneStopBit);
-        link.DeviceAddress = options.address;
-        link.PortNumber = kPort;
+        link.setDeviceAddress(options.address);
+        link.setPortNumber(kPort);
     }
     QTemporaryDir home;
     SimOnPty sim;
@@ -32,15 +32,14 @@ TEST(LinkFaults, CorruptRepliesExhaustTheAttempts) {
     o.faults.corrupt = 1.0;
     Rig rig(o);
     ASSERT_TRUE(rig.sim.isOpen());
-    rig.link.ValueIndex = 1;
-    rig.link.ReadCurrentFloat();
-    EXPECT_EQ(rig.link.RequestCount, 12);
-    EXPECT_EQ(rig.link.ErrorCount, 11);
-    EXPECT_EQ(rig.link.TimeoutCount, 1);
-    EXPECT_EQ(rig.link.LinkFailed, 1);
+    rig.link.ReadCurrentFloat(1);
+    EXPECT_EQ(rig.link.RequestCount(), 12);
+    EXPECT_EQ(rig.link.ErrorCount(), 11);
+    EXPECT_EQ(rig.link.TimeoutCount(), 1);
+    EXPECT_TRUE(rig.link.LinkFailed());
     // Every attempt got its 11 bytes, only the sum was wrong.
-    EXPECT_EQ(rig.link.ReceiveResult, 11);
-    EXPECT_EQ(rig.link.ReplyBad, 1);
+    EXPECT_EQ(rig.link.ReceiveResult(), 11);
+    EXPECT_TRUE(rig.link.ReplyBad());
 }
 
 TEST(LinkFaults, NoiseAndShortRepliesAreSurvived) {
@@ -52,16 +51,15 @@ TEST(LinkFaults, NoiseAndShortRepliesAreSurvived) {
     ASSERT_TRUE(rig.sim.isOpen());
     const uint8_t indexes[] = {0, 3, 10, 20, 30, 40, 11, 21, 31, 41};
     for (uint8_t slot : indexes) {
-        rig.link.ValueIndex = slot;
-        rig.link.ReadParameter();
+        rig.link.ReadParameter(slot);
     }
-    EXPECT_EQ(rig.link.LinkFailed, 0);
-    EXPECT_EQ(rig.link.values[0], 20007.0);
-    EXPECT_EQ(rig.link.values[10], 8.0);
-    EXPECT_EQ(rig.link.values[40], 2500.0);
-    EXPECT_EQ(rig.link.values[41], 50.0);
-    EXPECT_GT(rig.link.ErrorCount, 0);
-    EXPECT_EQ(rig.link.RequestCount, int(sizeof indexes) + rig.link.ErrorCount);
+    EXPECT_FALSE(rig.link.LinkFailed());
+    EXPECT_EQ(rig.link.values()[0], 20007.0);
+    EXPECT_EQ(rig.link.values()[10], 8.0);
+    EXPECT_EQ(rig.link.values()[40], 2500.0);
+    EXPECT_EQ(rig.link.values()[41], 50.0);
+    EXPECT_GT(rig.link.ErrorCount(), 0);
+    EXPECT_EQ(rig.link.RequestCount(), int(sizeof indexes) + rig.link.ErrorCount());
 }
 
 TEST(LinkFaults, LateReplyIsTakenByTheNextAttempt) {
@@ -69,13 +67,12 @@ TEST(LinkFaults, LateReplyIsTakenByTheNextAttempt) {
     o.faults.late = 1.0;
     Rig rig(o);
     ASSERT_TRUE(rig.sim.isOpen());
-    rig.link.ValueIndex = 10;
-    rig.link.ReadParameter();
+    rig.link.ReadParameter(10);
     // The first reply comes 3.5 s after its request, while the second attempt's reply read waits.
-    EXPECT_EQ(rig.link.ErrorCount, 1);
-    EXPECT_EQ(rig.link.RequestCount, 2);
-    EXPECT_EQ(rig.link.LinkFailed, 0);
-    EXPECT_EQ(rig.link.values[10], 8.0);
+    EXPECT_EQ(rig.link.ErrorCount(), 1);
+    EXPECT_EQ(rig.link.RequestCount(), 2);
+    EXPECT_FALSE(rig.link.LinkFailed());
+    EXPECT_EQ(rig.link.values()[10], 8.0);
 }
 
 } // namespace

@@ -16,6 +16,11 @@ namespace {
 using test::quickMeter;
 using test::SimOnPty;
 
+// The buffer's first four bytes, little-endian: a reply's tail read from its middle.
+uint32_t firstWord(const std::array<uint8_t, 64>& b) {
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
 constexpr uint8_t kPort = 5;
 
 long long threadCpuMs() {
@@ -37,14 +42,13 @@ protected:
         ASSERT_EQ(line.Send_Binary(kPort, f.data(), kFrameLength), kFrameLength);
     }
     uint16_t receive(int timeoutMs, int count) {
-        return line.Receive_Binary(kPort, buffer.data(), timeoutMs, count, &aux);
+        return line.Receive_Binary(kPort, buffer.data(), timeoutMs, count);
     }
 
     QTemporaryDir home;
     std::unique_ptr<SimOnPty> sim = std::make_unique<SimOnPty>(quickMeter(), home.path(), kPort);
     QtSerialLine line{home.path()};
     std::array<uint8_t, 64> buffer{};
-    uint16_t aux = 200;
     QElapsedTimer clock;
 };
 
@@ -53,8 +57,8 @@ TEST_F(LinkTiming, ReplyReadReturnsAsSoonAsElevenBytesArrived) {
     clock.start();
     EXPECT_EQ(receive(kReplyTimeoutMs, kFrameLength), kFrameLength);
     EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_TRUE(replyChecksumOk(buffer.data()));
-    EXPECT_EQ(readLe32(&buffer[kDataByte]), bitsFromFloat(8.0f));
+    EXPECT_TRUE(replyChecksumOk(frameAt(buffer)));
+    EXPECT_EQ(frameData(frameAt(buffer)), bitsFromFloat(8.0f));
     // Bytes beyond the count asked for are left alone.
     EXPECT_EQ(buffer[kFrameLength], 0xEE);
 }
@@ -71,7 +75,7 @@ TEST_F(LinkTiming, PacedAndDelayedRepliesStillReturnOnArrival) {
     EXPECT_EQ(receive(kReplyTimeoutMs, kFrameLength), kFrameLength);
     EXPECT_GE(clock.elapsed(), 250);
     EXPECT_LT(clock.elapsed(), 1500);
-    EXPECT_TRUE(replyChecksumOk(buffer.data()));
+    EXPECT_TRUE(replyChecksumOk(frameAt(buffer)));
 }
 
 TEST_F(LinkTiming, SilentReadWaitsOutItsTimeOutAndLeavesTheBuffer) {
@@ -91,17 +95,17 @@ TEST_F(LinkTiming, ExtraBytesWaitForTheNextRead) {
     // A flush-style read for 40 bytes gets both replies at its time-out.
     EXPECT_EQ(receive(300, 40), 2 * kFrameLength);
     EXPECT_GE(clock.elapsed(), 280);
-    EXPECT_EQ(readLe32(&buffer[kFrameLength + kDataByte]), bitsFromFloat(50.0f));
+    EXPECT_EQ(frameData(frameAt(buffer, kFrameLength)), bitsFromFloat(50.0f));
 
     send(kCmdParameter, 30);
     send(kCmdParameter, 40);
     ASSERT_EQ(receive(kReplyTimeoutMs, 5), 5);
     EXPECT_EQ(receive(kReplyTimeoutMs, kFrameLength), kFrameLength);
-    EXPECT_EQ(readLe32(&buffer[0]), bitsFromFloat(400.0f));
+    EXPECT_EQ(firstWord(buffer), bitsFromFloat(400.0f));
     clock.start();
     EXPECT_EQ(receive(kReplyTimeoutMs, 5), 5);
     EXPECT_LT(clock.elapsed(), 500);
-    EXPECT_EQ(readLe32(&buffer[0]), bitsFromFloat(2500.0f));
+    EXPECT_EQ(firstWord(buffer), bitsFromFloat(2500.0f));
 }
 
 TEST_F(LinkTiming, VanishedPeerReadsLikeASilentLineWithoutSpinning) {
@@ -128,7 +132,7 @@ TEST_F(LinkTiming, VanishedPeerReadsLikeASilentLineWithoutSpinning) {
     line.Open_Com(kPort, 9600, kDataBits, kParityNone, kOneStopBit);
     send(kCmdParameter, 3);
     EXPECT_EQ(receive(kReplyTimeoutMs, kFrameLength), kFrameLength);
-    EXPECT_TRUE(replyChecksumOk(buffer.data()));
+    EXPECT_TRUE(replyChecksumOk(frameAt(buffer)));
 }
 
 TEST_F(LinkTiming, PortsNotOpenActSilentAndCloseIsHarmless) {
@@ -144,7 +148,7 @@ TEST_F(LinkTiming, PortsNotOpenActSilentAndCloseIsHarmless) {
     // A device that cannot be opened leaves the port silent too.
     line.Open_Com(8, 9600, kDataBits, kParityNone, kOneStopBit);
     EXPECT_EQ(line.Send_Binary(8, f.data(), kFrameLength), 0);
-    EXPECT_EQ(line.Receive_Binary(8, buffer.data(), 100, kFrameLength, &aux), 0);
+    EXPECT_EQ(line.Receive_Binary(8, buffer.data(), 100, kFrameLength), 0);
 }
 
 TEST_F(LinkTiming, OneDeviceUnderTwoPortNumbersMovesToTheLastOpened) {
@@ -156,9 +160,8 @@ TEST_F(LinkTiming, OneDeviceUnderTwoPortNumbersMovesToTheLastOpened) {
     shared.Open_Com(3, 9600, kDataBits, kParityNone, kOneStopBit);
     const RequestFrame f = makeRequest(1, kCmdParameter, 20, 0, 0);
     EXPECT_EQ(shared.Send_Binary(3, f.data(), kFrameLength), kFrameLength);
-    EXPECT_EQ(shared.Receive_Binary(3, buffer.data(), kReplyTimeoutMs, kFrameLength, &aux),
-              kFrameLength);
-    EXPECT_EQ(readLe32(&buffer[kDataByte]), bitsFromFloat(50.0f));
+    EXPECT_EQ(shared.Receive_Binary(3, buffer.data(), kReplyTimeoutMs, kFrameLength), kFrameLength);
+    EXPECT_EQ(frameData(frameAt(buffer)), bitsFromFloat(50.0f));
     EXPECT_EQ(shared.Send_Binary(1, f.data(), kFrameLength), 0);
 }
 

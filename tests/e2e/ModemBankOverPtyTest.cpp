@@ -47,8 +47,7 @@ TEST(ModemBankOverPty, ADialGivenUpNeverDeliversALateConnect) {
     EXPECT_EQ(ModemDialogue(line, kPort, impatient).dial(QStringLiteral("ATD111")),
               ModemResult::NoAnswer);
     std::array<uint8_t, 64> late{};
-    uint16_t aux = 0;
-    const int got = line.Receive_Binary(kPort, late.data(), 400, int(late.size()), &aux);
+    const int got = line.Receive_Binary(kPort, late.data(), 400, int(late.size()));
     EXPECT_FALSE(QByteArray(reinterpret_cast<const char*>(late.data()), got).contains("CONNECT"));
 
     line.Close_Com(kPort);

@@ -118,7 +118,7 @@ TEST_F(PeerVanishes, MidReportTheRestFailsSilentlyTheReportIsWrittenAndStartWork
     ASSERT_TRUE(peer->isOpen());
     tool.start(QStringLiteral("7"));
     ASSERT_EQ(tool.session.reports.FilesOpen, 1);
-    ASSERT_EQ(tool.session.link.ErrorCount, 0);
+    ASSERT_EQ(tool.session.link.ErrorCount(), 0);
 
     // Process CPU time against wall time from the first attempt after the pull to the end.
     long long cpuAtPull = -1;
@@ -138,10 +138,10 @@ TEST_F(PeerVanishes, MidReportTheRestFailsSilentlyTheReportIsWrittenAndStartWork
     EXPECT_TRUE(tool.host.errors.isEmpty()) << qPrintable(tool.host.errors.join('|'));
     // Opening read 6, monthly record 8 answered + 11 attempts of the last quantity.
     EXPECT_EQ(peer->frames().size(), 6u + 9u);
-    EXPECT_EQ(tool.session.link.RequestCount, 6 + 8 + 12);
-    EXPECT_EQ(tool.session.link.ErrorCount, 11);
-    EXPECT_EQ(tool.session.link.TimeoutCount, 1);
-    EXPECT_EQ(tool.session.link.LinkFailed, 1);
+    EXPECT_EQ(tool.session.link.RequestCount(), 6 + 8 + 12);
+    EXPECT_EQ(tool.session.link.ErrorCount(), 11);
+    EXPECT_EQ(tool.session.link.TimeoutCount(), 1);
+    EXPECT_TRUE(tool.session.link.LinkFailed());
     EXPECT_EQ(tool.session.archive.ArchiveTables[kSilentQuantity][23], 16843009.0);
     const QByteArray written = readAll(tool.file(Report::Monthly));
     EXPECT_EQ(written, expected);
@@ -165,12 +165,12 @@ TEST_F(PeerVanishes, MidReportTheRestFailsSilentlyTheReportIsWrittenAndStartWork
     tool.start(QStringLiteral("7"));
     EXPECT_TRUE(tool.host.errors.isEmpty()) << qPrintable(tool.host.errors.join('|'));
     EXPECT_EQ(tool.session.reports.FilesOpen, 1);
-    EXPECT_EQ(tool.session.link.LinkFailed, 0);
-    EXPECT_EQ(tool.session.link.RequestCount, 6);
+    EXPECT_FALSE(tool.session.link.LinkFailed());
+    EXPECT_EQ(tool.session.link.RequestCount(), 6);
     EXPECT_NE(tool.file(Report::Monthly), earlierMonthly);
     tool.session.runOperation([&] { monthlyReport(tool.session, kPicked); });
-    EXPECT_EQ(tool.session.link.RequestCount, 6 + 9);
-    EXPECT_EQ(tool.session.link.ErrorCount, 0);
+    EXPECT_EQ(tool.session.link.RequestCount(), 6 + 9);
+    EXPECT_EQ(tool.session.link.ErrorCount(), 0);
     EXPECT_EQ(readAll(tool.file(Report::Monthly)), monthlyReportBytes(false));
     // The earlier set is as it was.
     EXPECT_EQ(readAll(earlierMonthly), expected);
@@ -182,16 +182,15 @@ TEST_F(PeerVanishes, PortNamingNoDeviceIsASilentLine) {
     ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/ttyUSB9"), home.filePath("com8")));
     resetCounters(tool.session);
     openConnection(tool.session, QStringLiteral("1"), QStringLiteral("8"), kRate9600);
-    Link& link = tool.session.link;
     const RequestFrame frame = makeRequest(1, kCmdParameter, 0, 0, 0);
     EXPECT_EQ(qt.Send_Binary(8, frame.data(), kFrameLength), 0);
-    link.prefillReply(kReplyPrefill);
+    std::array<uint8_t, kReplyPrefill> reply;
+    reply.fill(kPrefillByte);
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(qt.Receive_Binary(8, link.replyBuffer.data(), 300, kFrameLength, &link.ReceiveAux),
-              0);
+    EXPECT_EQ(qt.Receive_Binary(8, reply.data(), 300, kFrameLength), 0);
     EXPECT_GE(timer.elapsed(), 290);
-    EXPECT_EQ(link.replyBuffer[0], kPrefillByte);
+    EXPECT_EQ(reply[0], kPrefillByte);
     closeConnection(tool.session);
     closeConnection(tool.session);
 }
@@ -216,16 +215,13 @@ TEST_F(PeerVanishes, DeviceHeldByAnotherProgramIsASilentLineUntilItLetsGo) {
     const long long cpuBefore = processCpuMs();
     QElapsedTimer wall;
     wall.start();
-    tool.session.runOperation([&] {
-        link.ValueIndex = 4;
-        link.ReadCurrentInteger();
-    });
+    tool.session.runOperation([&] { link.ReadCurrentInteger(4); });
     const long long cpu = processCpuMs() - cpuBefore;
-    EXPECT_EQ(link.RequestCount, 12);
-    EXPECT_EQ(link.ErrorCount, 11);
-    EXPECT_EQ(link.TimeoutCount, 1);
-    EXPECT_EQ(link.LinkFailed, 1);
-    EXPECT_EQ(link.values[kIntegerSection + 4], 16843009.0);
+    EXPECT_EQ(link.RequestCount(), 12);
+    EXPECT_EQ(link.ErrorCount(), 11);
+    EXPECT_EQ(link.TimeoutCount(), 1);
+    EXPECT_TRUE(link.LinkFailed());
+    EXPECT_EQ(link.values()[kIntegerSection + 4], 16843009.0);
     // Only the holder's probe reached the meter.
     EXPECT_EQ(peer.frames().size(), 1u);
     EXPECT_LT(cpu, wall.elapsed() / 10) << "cpu " << cpu << " ms";
@@ -235,15 +231,12 @@ TEST_F(PeerVanishes, DeviceHeldByAnotherProgramIsASilentLineUntilItLetsGo) {
     holder.reset();
     resetCounters(tool.session);
     openConnection(tool.session, QStringLiteral("1"), QStringLiteral("9"), kRate9600);
-    tool.session.runOperation([&] {
-        link.ValueIndex = 4;
-        link.ReadCurrentInteger();
-    });
-    EXPECT_EQ(link.RequestCount, 1);
-    EXPECT_EQ(link.ErrorCount, 0);
-    EXPECT_EQ(link.LinkFailed, 1); // only the opening read and the parameter report clear it
+    tool.session.runOperation([&] { link.ReadCurrentInteger(4); });
+    EXPECT_EQ(link.RequestCount(), 1);
+    EXPECT_EQ(link.ErrorCount(), 0);
+    EXPECT_TRUE(link.LinkFailed()); // only the opening read and the parameter report clear it
     EXPECT_EQ(peer.frames().size(), 2u);
-    EXPECT_NE(link.values[kIntegerSection + 4], 16843009.0);
+    EXPECT_NE(link.values()[kIntegerSection + 4], 16843009.0);
     closeConnection(tool.session);
 }
 

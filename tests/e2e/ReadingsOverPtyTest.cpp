@@ -15,7 +15,7 @@ TEST_F(ReadingsOverPty, ParameterReportOfTheKnownMeterIsItsGoldenFile) {
     closeConnection(session);
 
     EXPECT_TRUE(host.errors.isEmpty()) << qPrintable(host.errors.join('|'));
-    EXPECT_EQ(session.link.ErrorCount, 0);
+    EXPECT_EQ(session.link.ErrorCount(), 0);
     EXPECT_EQ(reportFile("1234D2014_01_05_09_07_par.txt"),
               testFile("readings/data/known_meter_par_comma.txt"));
 }

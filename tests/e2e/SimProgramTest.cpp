@@ -40,11 +40,9 @@ TEST_F(SimProgram, ServesItsLinkAndRemovesItOnTerminate) {
     const RequestFrame request = makeRequest(2, kCmdParameter, 0, 0, 0);
     line.Send_Binary(3, request.data(), kFrameLength);
     std::array<uint8_t, 16> reply{};
-    uint16_t aux = 200;
-    ASSERT_EQ(line.Receive_Binary(3, reply.data(), kReplyTimeoutMs, kFrameLength, &aux),
-              kFrameLength);
-    EXPECT_TRUE(replyChecksumOk(reply.data()));
-    EXPECT_EQ(floatFromBits(readLe32(&reply[kDataByte])), 20417.0f);
+    ASSERT_EQ(line.Receive_Binary(3, reply.data(), kReplyTimeoutMs, kFrameLength), kFrameLength);
+    EXPECT_TRUE(replyChecksumOk(frameAt(reply)));
+    EXPECT_EQ(floatFromBits(frameData(frameAt(reply))), 20417.0f);
     line.Close_Com(3);
 
     sim.terminate(); // SIGTERM

@@ -28,13 +28,12 @@ public:
         ++sends;
         return inner().Send_Binary(port, buf, count);
     }
-    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                            uint16_t* aux) override {
+    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) override {
         if (beforeRead)
             beforeRead(int(reads.size()), timeoutMs);
         QElapsedTimer timer;
         timer.start();
-        const uint16_t result = inner().Receive_Binary(port, buf, timeoutMs, count, aux);
+        const uint16_t result = inner().Receive_Binary(port, buf, timeoutMs, count);
         reads.push_back({timeoutMs, count, result,
                          QByteArray(reinterpret_cast<const char*>(buf), result), timer.elapsed()});
         return result;

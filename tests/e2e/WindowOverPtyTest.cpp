@@ -104,8 +104,8 @@ TEST_F(WindowOverPty, StartReadReportAndStopOnACable) {
     EXPECT_EQ(ui.Edit2->text(), stem);
     for (const char* suffix : {"_chas.txt", "_mes.txt", "_par.txt", "_sut.txt"})
         EXPECT_TRUE(files.contains(stem + QLatin1String(suffix))) << suffix;
-    EXPECT_EQ(w.session().link.LinkFailed, 0);
-    EXPECT_EQ(w.session().link.RequestCount, 6);
+    EXPECT_FALSE(w.session().link.LinkFailed());
+    EXPECT_EQ(w.session().link.RequestCount(), 6);
     EXPECT_TRUE(ui.Button8->isEnabled());
     EXPECT_EQ(ui.Label52->text(), QStringLiteral("Параметры записаны"));
 
@@ -113,7 +113,7 @@ TEST_F(WindowOverPty, StartReadReportAndStopOnACable) {
     EXPECT_EQ(ui.Label52->text(), QStringLiteral("Параметры считаны"));
     EXPECT_TRUE(ui.Label2->text().startsWith(QStringLiteral("G1,м3/час: ")));
     EXPECT_TRUE(ui.Label40->text().startsWith(QStringLiteral("Дата:  20")));
-    EXPECT_EQ(w.session().link.ErrorCount, 0);
+    EXPECT_EQ(w.session().link.ErrorCount(), 0);
 
     w.Button15Click();
     w.Button12Click();
@@ -167,7 +167,7 @@ TEST_F(WindowOverPty, DialThroughTheModemReadsOverTheCallAndHangsUp) {
     ui.CheckBox2->setChecked(true);
     w.Button13Click();
     EXPECT_TRUE(reportFiles(home.path()).isEmpty());
-    EXPECT_EQ(w.session().link.RequestCount, 0);
+    EXPECT_EQ(w.session().link.RequestCount(), 0);
 
     ui.Edit1->setText(QStringLiteral("ATD+79001234567"));
     w.Button7Click();
@@ -176,7 +176,7 @@ TEST_F(WindowOverPty, DialThroughTheModemReadsOverTheCallAndHangsUp) {
     // read over the call.
     ASSERT_TRUE(log.waitUntilTaken("ATD+79001234567\r"));
     ASSERT_TRUE(runEventsUntil([&] { return reportFiles(home.path()).size() == 4; }, 10000));
-    EXPECT_EQ(w.session().link.LinkFailed, 0);
+    EXPECT_FALSE(w.session().link.LinkFailed());
     EXPECT_TRUE(ui.Button8->isEnabled());
     EXPECT_FALSE(w.timer2()->isActive());
 
@@ -236,7 +236,7 @@ TEST_F(WindowOverPty, BusyLineTheModemsEchoIsNotTakenForTheMetersReplies) {
     // answered "BUSY" and echoes every request: each attempt counts as unanswered.
     ASSERT_TRUE(runEventsUntil([&] { return ui.Button8->isEnabled(); }, 20000));
     EXPECT_EQ(watched.reads[0].bytes, QByteArray("ATD+79001234567\r\r\nBUSY\r\n"));
-    EXPECT_EQ(w.session().link.LinkFailed, 1);
+    EXPECT_TRUE(w.session().link.LinkFailed());
     EXPECT_EQ(w.session().reports.FilesOpen, 0);
     EXPECT_TRUE(reportFiles(home.path()).isEmpty());
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();

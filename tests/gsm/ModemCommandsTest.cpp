@@ -24,9 +24,8 @@ QByteArray cp1251(const QString& text) {
 class Modem : public ::testing::Test {
 protected:
     void SetUp() override {
-        session.link.PortNumber = 3;
-        session.link.DeviceAddress = 1;
-        session.link.replyBuffer.fill(0xAA);
+        session.link.setPortNumber(3);
+        session.link.setDeviceAddress(1);
     }
     // Everything written to the line, one entry per Send_Binary.
     QList<QByteArray> sent() const {
@@ -38,8 +37,9 @@ protected:
         }
         return out;
     }
-    int prefilled() const {
-        const auto& buf = session.link.replyBuffer;
+    // The leading bytes of the reply buffer (all 0 in a new session) that hold the pre-fill 1.
+    static int prefilled(const Link& link) {
+        const auto& buf = link.replyBuffer();
         return int(std::find_if(buf.begin(), buf.end(), [](uint8_t b) { return b != 1; }) -
                    buf.begin());
     }
@@ -52,8 +52,7 @@ TEST_F(Modem, DialSendsFifteenCharactersAndCr) {
     EXPECT_TRUE(SendDialCommand(session, QStringLiteral("+79161234567890")));
     ASSERT_EQ(sent().size(), 1);
     EXPECT_EQ(toHex(sent()[0]), "2B 37 39 31 36 31 32 33 34 35 36 37 38 39 30 0D");
-    EXPECT_EQ(prefilled(), 52);
-    EXPECT_EQ(session.link.replyBuffer[52], 0xAA);
+    EXPECT_EQ(prefilled(session.link), 52);
     EXPECT_EQ(line.count(FakeSerialLine::Call::Receive), 0); // the modem's answer is not read
 }
 
@@ -64,8 +63,9 @@ TEST_F(Modem, DialCutsALongTextAfterFifteen) {
 }
 
 TEST_F(Modem, DialSendsAShortTextAsItStands) {
-    // Nothing from beyond the text: not the rest of the buffer, not padding.
-    session.link.requestBuffer.fill(0x55);
+    // Nothing from beyond the text: not the request frame, not padding.
+    session.link.ReadCurrentFloat(0);
+    line.clear();
     EXPECT_TRUE(SendDialCommand(session, QStringLiteral("+79000000000")));
     EXPECT_EQ(toHex(sent()[0]), "2B 37 39 30 30 30 30 30 30 30 30 30 0D");
     EXPECT_TRUE(SendDialCommand(session, QStringLiteral("5")));
@@ -81,7 +81,7 @@ TEST_F(Modem, DialSendsTheTextByteForByteInTheCodePage) {
 TEST_F(Modem, EmptyDialSendsNothing) {
     EXPECT_FALSE(SendDialCommand(session, QString()));
     EXPECT_TRUE(line.calls.empty());
-    EXPECT_EQ(session.link.replyBuffer[0], 0xAA);
+    EXPECT_EQ(prefilled(session.link), 0);
 }
 
 TEST_F(Modem, CharactersOutsideTheCodePageRefuseTheDial) {
@@ -95,7 +95,7 @@ TEST_F(Modem, CharactersOutsideTheCodePageRefuseTheDial) {
         }
     }
     EXPECT_TRUE(line.calls.empty());
-    EXPECT_EQ(session.link.replyBuffer[0], 0xAA);
+    EXPECT_EQ(prefilled(session.link), 0);
 }
 
 TEST_F(Modem, OnlyTheSentCharactersMustFitTheCodePage) {
@@ -107,14 +107,18 @@ TEST_F(Modem, OnlyTheSentCharactersMustFitTheCodePage) {
 }
 
 TEST_F(Modem, EscapeAndHangUpBytes) {
-    SendEscapeSequence(session);
-    EXPECT_EQ(prefilled(), 52);
-    session.link.replyBuffer.fill(0xAA);
-    SendHangUp(session);
-    EXPECT_EQ(prefilled(), 52);
-    ASSERT_EQ(sent().size(), 2);
-    EXPECT_EQ(toHex(sent()[0]), "2B 2B 2B");
-    EXPECT_EQ(toHex(sent()[1]), "41 54 48 0D");
+    // Each in a new session, so that one command's pre-fill cannot stand in for the other's.
+    const std::pair<void (*)(RunState&), const char*> commands[] = {
+        {SendEscapeSequence, "2B 2B 2B"}, {SendHangUp, "41 54 48 0D"}};
+    for (const auto& [send, bytes] : commands) {
+        line.clear();
+        Session fresh{line, host, QStringLiteral("/nonexistent/")};
+        fresh.link.setPortNumber(3);
+        send(fresh);
+        EXPECT_EQ(prefilled(fresh.link), 52);
+        ASSERT_EQ(sent().size(), 1);
+        EXPECT_EQ(toHex(sent()[0]), bytes);
+    }
 }
 
 TEST_F(Modem, RequestInFlightRepeatsItsOwnFrame) {
@@ -128,15 +132,14 @@ TEST_F(Modem, RequestInFlightRepeatsItsOwnFrame) {
     line.queueSilence(2); // the frame, "+++"
     const ReplyFrame good = makeReply(1, kCmdCurrentFloat, 0, 0, bitsFromFloat(7.5f));
     line.queueReply(QByteArray(reinterpret_cast<const char*>(good.data()), kFrameLength));
-    session.link.ValueIndex = 0;
-    session.link.ReadCurrentFloat();
+    session.link.ReadCurrentFloat(0);
     const auto frames = line.sentFrames();
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(toHex(frames[0]), "23 01 04 00 00 00 00 00 00 35 0D");
     EXPECT_EQ(frames[1], QByteArray("+++"));
     EXPECT_EQ(frames[2], frames[0]);
-    EXPECT_EQ(session.link.ErrorCount, 1);
-    EXPECT_EQ(session.link.values[256], 7.5);
+    EXPECT_EQ(session.link.ErrorCount(), 1);
+    EXPECT_EQ(session.link.values()[256], 7.5);
 }
 
 TEST_F(Modem, CallStatusTextsInTheCodePage) {

@@ -53,10 +53,10 @@ struct ModemRig {
     double serial() {
         test::RecordingHost host;
         Link link(line, host);
-        link.DeviceAddress = 1;
-        link.PortNumber = kPort;
-        link.ReadParameter();
-        return link.LinkFailed ? -1 : link.values[kParameterSection];
+        link.setDeviceAddress(1);
+        link.setPortNumber(kPort);
+        link.ReadParameter(0);
+        return link.LinkFailed() ? -1 : link.values()[kParameterSection];
     }
 
     sim::ModemOptions options;

@@ -30,7 +30,7 @@ public:
                 m_queue.emplace(now + t.delayMs, t);
         return count;
     }
-    uint16_t Receive_Binary(uint8_t, uint8_t* buf, int timeoutMs, int count, uint16_t*) override {
+    uint16_t Receive_Binary(uint8_t, uint8_t* buf, int timeoutMs, int count) override {
         const long long until = now + std::max(0, timeoutMs);
         for (;;) {
             takeDue();

@@ -21,8 +21,8 @@ QByteArray reply(uint8_t command, uint32_t data, uint8_t index = 0) {
 class Exchange : public ::testing::Test {
 protected:
     void SetUp() override {
-        link.DeviceAddress = 1;
-        link.PortNumber = 3;
+        link.setDeviceAddress(1);
+        link.setPortNumber(3);
     }
     FakeSerialLine line;
     RecordingHost host;
@@ -31,13 +31,12 @@ protected:
 
 TEST_F(Exchange, GoodReplyFirstTime) {
     line.queueReply(reply(kCmdParameter, bitsFromFloat(1234.0f)));
-    link.ValueIndex = 0;
-    link.ReadParameter();
-    EXPECT_EQ(link.RequestCount, 1);
-    EXPECT_EQ(link.ErrorCount, 0);
-    EXPECT_EQ(link.TimeoutCount, 0);
-    EXPECT_EQ(link.LinkFailed, 0);
-    EXPECT_EQ(link.values[0], 1234.0);
+    link.ReadParameter(0);
+    EXPECT_EQ(link.RequestCount(), 1);
+    EXPECT_EQ(link.ErrorCount(), 0);
+    EXPECT_EQ(link.TimeoutCount(), 0);
+    EXPECT_FALSE(link.LinkFailed());
+    EXPECT_EQ(link.values()[0], 1234.0);
     // Flush read (70 ms, 40 bytes), send, message pass, reply read (3000 ms, 11 bytes).
     ASSERT_EQ(line.calls.size(), 3u);
     EXPECT_EQ(line.calls[0].kind, FakeSerialLine::Call::Receive);
@@ -55,12 +54,11 @@ TEST_F(Exchange, BadThenGoodCountsOneError) {
     bad[9] = char(bad[9] + 1);
     line.queueReply(bad);
     line.queueReply(reply(kCmdCurrentFloat, bitsFromFloat(2.5f)));
-    link.ValueIndex = 2;
-    link.ReadCurrentFloat();
-    EXPECT_EQ(link.RequestCount, 2);
-    EXPECT_EQ(link.ErrorCount, 1);
-    EXPECT_EQ(link.TimeoutCount, 0);
-    EXPECT_EQ(link.values[258], 2.5);
+    link.ReadCurrentFloat(2);
+    EXPECT_EQ(link.RequestCount(), 2);
+    EXPECT_EQ(link.ErrorCount(), 1);
+    EXPECT_EQ(link.TimeoutCount(), 0);
+    EXPECT_EQ(link.values()[258], 2.5);
     // The repeat sends the same frame with a 30 ms flush read.
     const auto frames = line.sentFrames();
     ASSERT_EQ(frames.size(), 2u);
@@ -69,36 +67,44 @@ TEST_F(Exchange, BadThenGoodCountsOneError) {
 }
 
 TEST_F(Exchange, SilentMeterRunsOutAndStoresPrefill) {
-    link.ValueIndex = 0;
-    link.ReadCurrentInteger();
+    link.ReadCurrentInteger(0);
     EXPECT_EQ(line.sentFrames().size(), 11u);
-    EXPECT_EQ(link.RequestCount, 12);
-    EXPECT_EQ(link.ErrorCount, 11);
-    EXPECT_EQ(link.TimeoutCount, 1);
-    EXPECT_EQ(link.LinkFailed, 1);
-    EXPECT_EQ(link.values[512], 16843009.0);
+    EXPECT_EQ(link.RequestCount(), 12);
+    EXPECT_EQ(link.ErrorCount(), 11);
+    EXPECT_EQ(link.TimeoutCount(), 1);
+    EXPECT_TRUE(link.LinkFailed());
+    EXPECT_EQ(link.values()[512], 16843009.0);
     EXPECT_EQ(line.virtualMs, 11 * (30 + 3000));
 
-    link.ValueIndex = 1;
-    link.ReadCurrentFloat();
-    EXPECT_FLOAT_EQ(float(link.values[257]), floatFromBits(0x01010101));
+    link.ReadCurrentFloat(1);
+    EXPECT_FLOAT_EQ(float(link.values()[257]), floatFromBits(0x01010101));
 }
 
 TEST_F(Exchange, ClockReadMakesSixteenAttempts) {
-    link.requestClock();
+    const ClockReply silent = link.requestClock();
     EXPECT_EQ(line.sentFrames().size(), 16u);
-    EXPECT_EQ(link.RequestCount, 17);
-    EXPECT_EQ(link.ErrorCount, 16);
-    EXPECT_EQ(link.TimeoutCount, 1);
-    EXPECT_EQ(link.DateCode, 16843009u);
-    EXPECT_EQ(link.ClockSeconds, 1);
+    EXPECT_EQ(link.RequestCount(), 17);
+    EXPECT_EQ(link.ErrorCount(), 16);
+    EXPECT_EQ(link.TimeoutCount(), 1);
+    EXPECT_FALSE(silent.answered);
+    EXPECT_EQ(silent.dateCode, 16843009u);
+    EXPECT_EQ(silent.seconds, 1);
+}
+
+TEST_F(Exchange, ClockReadReturnsTheSecondsAndDateCodeOfTheReply) {
+    // 5 January 2014 09:07:03; the seconds come in byte 3.
+    line.queueReply(hexBytes("23 01 01 03 00 1B 57 82 53 7C 0D"));
+    const ClockReply clock = link.requestClock();
+    EXPECT_TRUE(clock.answered);
+    EXPECT_EQ(clock.dateCode, 1401050907u);
+    EXPECT_EQ(clock.seconds, 3);
 }
 
 TEST_F(Exchange, IntegratorAttemptsAreThirteen) {
     link.request(kCmdArchiveInteger, 0, 4, 903152300, kFlushTimeoutMs, kIntegratorAttempts);
     EXPECT_EQ(line.sentFrames().size(), 13u);
-    EXPECT_EQ(link.RequestCount, 14);
-    EXPECT_EQ(link.ErrorCount, 13);
+    EXPECT_EQ(link.RequestCount(), 14);
+    EXPECT_EQ(link.ErrorCount(), 13);
 }
 
 TEST_F(Exchange, ParameterLimitAndSigns) {
@@ -106,44 +112,38 @@ TEST_F(Exchange, ParameterLimitAndSigns) {
     // The next float above the limit, 1000000.0625.
     line.queueReply(reply(kCmdParameter, bitsFromFloat(std::nextafter(1000000.0f, 2e6f))));
     line.queueReply(reply(kCmdParameter, bitsFromFloat(-7.25f)));
-    link.ValueIndex = 10;
-    link.ReadParameter();
-    EXPECT_EQ(link.values[10], 1000000.0);
-    link.ValueIndex = 11;
-    link.ReadParameter();
-    EXPECT_EQ(link.values[11], 0.0);
-    link.ValueIndex = 12;
-    link.ReadParameter();
-    EXPECT_EQ(link.values[12], -7.25);
+    link.ReadParameter(10);
+    EXPECT_EQ(link.values()[10], 1000000.0);
+    link.ReadParameter(11);
+    EXPECT_EQ(link.values()[11], 0.0);
+    link.ReadParameter(12);
+    EXPECT_EQ(link.values()[12], -7.25);
 }
 
 TEST_F(Exchange, IntegerMinusOneAndLastSlots) {
     line.queueReply(hexBytes("00 00 00 00 00 FF FF FF FF 09 0D"));
     line.queueReply(reply(kCmdCurrentFloat, bitsFromFloat(3.0f)));
-    link.ValueIndex = 255;
-    link.ReadCurrentInteger();
-    EXPECT_EQ(link.values[767], -1.0);
-    link.ReadCurrentFloat();
-    EXPECT_EQ(link.values[511], 3.0);
-    EXPECT_EQ(link.ErrorCount, 0);
+    link.ReadCurrentInteger(255);
+    EXPECT_EQ(link.values()[767], -1.0);
+    link.ReadCurrentFloat(255);
+    EXPECT_EQ(link.values()[511], 3.0);
+    EXPECT_EQ(link.ErrorCount(), 0);
 }
 
 TEST_F(Exchange, ForeignHeaderAndNonCrTerminatorAccepted) {
     line.queueReply(hexBytes("00 07 09 00 00 00 24 74 49 F2 01"));
-    link.ValueIndex = 0;
-    link.ReadCurrentFloat();
-    EXPECT_EQ(link.ErrorCount, 0);
-    EXPECT_EQ(link.values[256], 1000000.0);
+    link.ReadCurrentFloat(0);
+    EXPECT_EQ(link.ErrorCount(), 0);
+    EXPECT_EQ(link.values()[256], 1000000.0);
 }
 
 TEST_F(Exchange, PrefillOncePerRequestAndShortReplyChecksLeftovers) {
     // 10 bytes then silence: byte 10 keeps the pre-fill 1, the sum no longer matches.
     line.queueReply(reply(kCmdCurrentFloat, bitsFromFloat(1.0f)).left(10));
     line.queueReply(reply(kCmdCurrentFloat, bitsFromFloat(1.0f)));
-    link.ValueIndex = 0;
-    link.ReadCurrentFloat();
-    EXPECT_EQ(link.ErrorCount, 1);
-    EXPECT_EQ(link.values[256], 1.0);
+    link.ReadCurrentFloat(0);
+    EXPECT_EQ(link.ErrorCount(), 1);
+    EXPECT_EQ(link.values()[256], 1.0);
 }
 
 TEST_F(Exchange, LateReplyIsTakenByTheNextFlushRead) {
@@ -155,20 +155,17 @@ TEST_F(Exchange, LateReplyIsTakenByTheNextFlushRead) {
         if (readIndex == 2)
             line.putOnLine(reply(kCmdCurrentFloat, bitsFromFloat(9.0f)));
     };
-    link.ValueIndex = 0;
-    link.ReadCurrentFloat();
+    link.ReadCurrentFloat(0);
     EXPECT_EQ(line.calls[3].kind, FakeSerialLine::Call::Receive);
     EXPECT_EQ(line.calls[3].bytes.size(), 11);
-    EXPECT_EQ(link.ErrorCount, 1);
-    EXPECT_EQ(link.RequestCount, 2);
-    EXPECT_EQ(link.values[256], 5.0);
+    EXPECT_EQ(link.ErrorCount(), 1);
+    EXPECT_EQ(link.RequestCount(), 2);
+    EXPECT_EQ(link.values()[256], 5.0);
 }
 
 TEST_F(Exchange, WriteClockSendsSecondsAndDateCode) {
     line.queueReply(reply(kCmdWriteClock, 0));
-    link.DateCode = 712311234;
-    link.ClockSeconds = 56;
-    link.WriteClock();
+    link.WriteClock(56, 712311234);
     EXPECT_EQ(toHex(line.sentFrames().at(0)), "23 01 00 38 00 C2 01 75 2A CB 0D");
 }
 

@@ -31,25 +31,26 @@ TEST(Frame, ChecksumWrapsModulo256) {
 }
 
 TEST(Frame, ReplyCheckUsesTerminatorValueAndIgnoresHeader) {
-    EXPECT_TRUE(replyChecksumOk(reinterpret_cast<const uint8_t*>(
-        hexBytes("00 00 00 00 00 00 24 74 49 EE 0D").constData())));
+    EXPECT_TRUE(replyChecksumOk(frameAt(hexBytes("00 00 00 00 00 00 24 74 49 EE 0D"))));
     // Terminator other than CR: byte 9 = bytes 0..8 + byte 10.
-    EXPECT_TRUE(replyChecksumOk(reinterpret_cast<const uint8_t*>(
-        hexBytes("00 00 00 00 00 00 24 74 49 E2 01").constData())));
-    EXPECT_FALSE(replyChecksumOk(reinterpret_cast<const uint8_t*>(
-        hexBytes("00 00 00 00 00 00 24 74 49 EF 0D").constData())));
+    EXPECT_TRUE(replyChecksumOk(frameAt(hexBytes("00 00 00 00 00 00 24 74 49 E2 01"))));
+    EXPECT_FALSE(replyChecksumOk(frameAt(hexBytes("00 00 00 00 00 00 24 74 49 EF 0D"))));
     // The pre-fill of value 1 sums to 10 while byte 9 holds 1.
-    EXPECT_FALSE(replyChecksumOk(reinterpret_cast<const uint8_t*>(
-        hexBytes("01 01 01 01 01 01 01 01 01 01 01").constData())));
+    EXPECT_FALSE(replyChecksumOk(frameAt(hexBytes("01 01 01 01 01 01 01 01 01 01 01"))));
 }
 
 TEST(Frame, LittleEndianFields) {
-    uint8_t b[4];
-    writeLe32(b, 0x2A7501C2);
-    EXPECT_EQ(b[0], 0xC2);
-    EXPECT_EQ(b[3], 0x2A);
-    EXPECT_EQ(readLe32(b), 0x2A7501C2u);
+    const RequestFrame f = makeRequest(1, kCmdWriteClock, 56, 0, 0x2A7501C2);
+    EXPECT_EQ(f[kDataByte], 0xC2);
+    EXPECT_EQ(f[kDataByte + 3], 0x2A);
+    EXPECT_EQ(frameData(frameAt(hexBytes("00 00 00 00 00 C2 01 75 2A 00 00"))), 0x2A7501C2u);
     EXPECT_EQ(floatFromBits(0x49742400), 1000000.0f);
+}
+
+TEST(Frame, FrameAtAnOffsetOfALongerBuffer) {
+    const QByteArray two = hexBytes("23 01 05 00 00 00 00 00 00 36 0D 23 01 04 02");
+    EXPECT_EQ(bytes(frameAt(two, 11)), hexBytes("23 01 04 02 00 00 00 00 00 00 00"));
+    EXPECT_EQ(bytes(frameAt(two)), two.left(11));
 }
 
 } // namespace

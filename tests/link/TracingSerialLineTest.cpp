@@ -52,16 +52,15 @@ TEST_F(Tracing, RetriedRequestShowsEveryAttempt) {
     ASSERT_TRUE(traced.isOpen());
     RecordingHost host;
     Link link(traced, host);
-    link.DeviceAddress = 1;
-    link.PortNumber = 3;
+    link.setDeviceAddress(1);
+    link.setPortNumber(3);
     QByteArray bad = replyBytes(kCmdCurrentFloat, bitsFromFloat(2.5f));
     bad[9] = char(bad[9] + 1);
     fake.queueSilence();
     fake.queueReply(bad);
     fake.queueReply(replyBytes(kCmdCurrentFloat, bitsFromFloat(2.5f)));
-    link.ValueIndex = 2;
-    link.ReadCurrentFloat();
-    ASSERT_EQ(link.ErrorCount, 2);
+    link.ReadCurrentFloat(2);
+    ASSERT_EQ(link.ErrorCount(), 2);
 
     const QString frame = QStringLiteral("23 01 04 02 00 00 00 00 00 37 0D");
     const QStringList lines = traceBodies(path);
@@ -110,8 +109,7 @@ TEST_F(Tracing, ReadPassesBytesAndResultThrough) {
     TracingSerialLine traced(fake, path);
     fake.putOnLine(hexBytes("AA BB CC"));
     uint8_t buf[8] = {1, 1, 1, 1, 1, 1, 1, 1};
-    uint16_t aux = 200;
-    EXPECT_EQ(traced.Receive_Binary(2, buf, 30, 40, &aux), 3);
+    EXPECT_EQ(traced.Receive_Binary(2, buf, 30, 40), 3);
     EXPECT_EQ(buf[0], 0xAA);
     EXPECT_EQ(buf[2], 0xCC);
     EXPECT_EQ(buf[3], 1); // bytes not received stay as they were

@@ -34,7 +34,7 @@ TEST(ClockTexts, DecodesTheDateCodeWithoutRangeChecks) {
 class ClockOperations : public ::testing::Test {
 protected:
     void SetUp() override {
-        session.link.DeviceAddress = 1;
+        session.link.setDeviceAddress(1);
         meter.attach(line);
     }
     FakeSerialLine line;
@@ -47,20 +47,21 @@ protected:
 TEST_F(ClockOperations, ReadClockShowsTheMetersAnswer) {
     meter.dateCode = 1401050907;
     meter.seconds = 3;
-    ReadClock(session);
+    const ClockReply clock = ReadClock(session);
     ASSERT_EQ(line.sentFrames().size(), 1u);
     EXPECT_EQ(toHex(line.sentFrames()[0]), "23 01 01 00 00 00 00 00 00 32 0D");
     EXPECT_EQ(session.display.dateLabel, "Дата:  2014.01.05 ");
     EXPECT_EQ(session.display.timeLabel, "Время:  09:07:03");
-    EXPECT_EQ(session.link.DateCode, 1401050907u);
-    EXPECT_EQ(session.link.ClockSeconds, 3);
+    EXPECT_TRUE(clock.answered);
+    EXPECT_EQ(clock.dateCode, 1401050907u);
+    EXPECT_EQ(clock.seconds, 3);
 }
 
 TEST_F(ClockOperations, SilentMeterShowsThePrefill) {
     meter.silent = true;
     ReadClock(session);
     EXPECT_EQ(line.sentFrames().size(), 16u);
-    EXPECT_EQ(session.link.LinkFailed, 1);
+    EXPECT_TRUE(session.link.LinkFailed());
     EXPECT_EQ(session.display.dateLabel, "Дата:  2000.16.84 ");
     EXPECT_EQ(session.display.timeLabel, "Время:  30:09:01");
 }
@@ -99,21 +100,18 @@ TEST_F(ClockOperations, PcClockGoesToTheMeter) {
     ASSERT_EQ(line.sentFrames().size(), 1u);
     // DateCode 1403081704 = 0x53A153E8, seconds 9 in byte 3.
     EXPECT_EQ(toHex(line.sentFrames()[0]), "23 01 00 09 00 E8 53 A1 53 69 0D");
-    EXPECT_EQ(session.link.DateCode, 1403081704u);
-    EXPECT_EQ(session.link.ClockSeconds, 9);
     EXPECT_EQ(session.display.dateLabel, before);
 
     line.clear();
     session.clock = [] { return QDateTime(QDate(2042, 12, 31), QTime(23, 59, 59)); };
     writePcClock(session);
     ASSERT_EQ(line.sentFrames().size(), 1u);
-    EXPECT_EQ(session.link.DateCode, 4212312359u);
+    EXPECT_EQ(frameData(frameAt(line.sentFrames()[0])), 4212312359u);
 }
 
 TEST_F(ClockOperations, PcYearOutsideTheDateCodeSendsNothing) {
     for (int year : {2000, 1999, 2043, 2100}) {
         session.clock = [year] { return QDateTime(QDate(year, 6, 1), QTime(12, 0, 0)); };
-        session.link.DateCode = 7;
         QString message;
         try {
             writePcClock(session);
@@ -122,10 +120,9 @@ TEST_F(ClockOperations, PcYearOutsideTheDateCodeSendsNothing) {
         }
         EXPECT_TRUE(message.contains(QString::number(year))) << year;
         EXPECT_TRUE(message.contains("2001")) << qPrintable(message);
-        EXPECT_EQ(session.link.DateCode, 7u);
     }
     EXPECT_TRUE(line.sentFrames().empty());
-    EXPECT_EQ(session.link.RequestCount, 0);
+    EXPECT_EQ(session.link.RequestCount(), 0);
 }
 
 } // namespace

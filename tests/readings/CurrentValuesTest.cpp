@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         m_separator = decimalSeparator();
         setDecimalSeparator(QLatin1Char('.'));
-        session.link.DeviceAddress = 1;
+        session.link.setDeviceAddress(1);
         session.formats.ScaleTable = kScaleTableStart;
         meter.attach(line);
         host.onMessagePass = [this] { progressAtPasses << session.display.progress; };
@@ -28,10 +28,10 @@ protected:
     void TearDown() override { setDecimalSeparator(m_separator); }
 
     void setGmax(double g1, double g2, double g3, double g4) {
-        session.link.values[10] = g1;
-        session.link.values[20] = g2;
-        session.link.values[30] = g3;
-        session.link.values[40] = g4;
+        session.link.setValue(10, g1);
+        session.link.setValue(20, g2);
+        session.link.setValue(30, g3);
+        session.link.setValue(40, g4);
     }
 
     QChar m_separator;
@@ -56,7 +56,7 @@ TEST_F(CurrentValues, RequestOrderProgressAndStatus) {
     EXPECT_EQ(session.display.statusText, "Параметры считаны");
     EXPECT_EQ(session.display.dateLabel, "Дата:  2014.01.05 ");
     EXPECT_EQ(session.display.timeLabel, "Время:  09:07:03");
-    EXPECT_EQ(session.link.RequestCount, 18);
+    EXPECT_EQ(session.link.RequestCount(), 18);
 }
 
 TEST_F(CurrentValues, BeforeAnyParameterReadAllChannelsUseFourDecimals) {
@@ -135,7 +135,7 @@ TEST_F(CurrentValues, SilentMeterShowsWhatTheBufferHeld) {
     readCurrentValues(session);
     // 17 requests of 11 attempts and the clock's 16.
     EXPECT_EQ(line.sentFrames().size(), 17u * 11 + 16);
-    EXPECT_EQ(session.link.LinkFailed, 1);
+    EXPECT_TRUE(session.link.LinkFailed());
     // The float 01 01 01 01 is about 2.4e-38; the integer is 16843009.
     EXPECT_EQ(session.display.flowLabels[0], "G1,м3/час: 0.0000");
     EXPECT_EQ(session.display.volumeLabels[0], "V1,м3:   16843.009");

@@ -22,6 +22,9 @@ using test::FakeMeter;
 using test::FakeSerialLine;
 using test::RecordingHost;
 
+// A slot no operation here reads.
+constexpr uint8_t kEarlierSlot = 200;
+
 struct LinkFailedCase {
     const char* name;
     std::function<void(Session&)> operation;
@@ -36,7 +39,7 @@ void PrintTo(const LinkFailedCase& c, std::ostream* out) {
 class LinkFailedKept : public ::testing::TestWithParam<LinkFailedCase> {
 protected:
     void SetUp() override {
-        session.link.DeviceAddress = 1;
+        session.link.setDeviceAddress(1);
         session.formats.ScaleTable = kScaleTableStart;
         fillParameterNames(session.ParameterNames);
         meter.parameters = {{0, 1234.0f}, {3, 25.0f}, {10, 8.0f}};
@@ -45,7 +48,12 @@ protected:
         ASSERT_TRUE(QDir(home.path()).mkdir("arc"));
         session.reports.file(Report::Parameters).create(home.path() + "/arc/earlier_par.txt");
         session.reports.FilesOpen = 1;
-        session.link.LinkFailed = 1; // an earlier request ran out
+        // An earlier request ran out.
+        meter.silentParameters = {kEarlierSlot};
+        session.link.ReadParameter(kEarlierSlot);
+        meter.silentParameters.clear();
+        line.clear();
+        session.link.resetCounters();
     }
     FakeSerialLine line;
     RecordingHost host;
@@ -59,17 +67,17 @@ TEST_P(LinkFailedKept, OnlyTheOpeningReadAndTheParameterReportLowerIt) {
     ASSERT_TRUE(session.runOperation([&] { c.operation(session); }).done());
     EXPECT_TRUE(host.errors.isEmpty()) << qPrintable(host.errors.join('|'));
     EXPECT_EQ(line.sentFrames().size(), c.frames);
-    EXPECT_EQ(session.link.ErrorCount, 0);
-    EXPECT_EQ(session.link.LinkFailed, c.linkAfter);
+    EXPECT_EQ(session.link.ErrorCount(), 0);
+    EXPECT_EQ(session.link.LinkFailed(), c.linkAfter);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Readings, LinkFailedKept,
     ::testing::Values(
-        LinkFailedCase{"ParameterRequest", [](Session& s) { s.link.ReadParameter(); }, 1, 1},
-        LinkFailedCase{"FloatRequest", [](Session& s) { s.link.ReadCurrentFloat(); }, 1, 1},
-        LinkFailedCase{"IntegerRequest", [](Session& s) { s.link.ReadCurrentInteger(); }, 1, 1},
-        LinkFailedCase{"ClockWrite", [](Session& s) { s.link.WriteClock(); }, 1, 1},
+        LinkFailedCase{"ParameterRequest", [](Session& s) { s.link.ReadParameter(0); }, 1, 1},
+        LinkFailedCase{"FloatRequest", [](Session& s) { s.link.ReadCurrentFloat(0); }, 1, 1},
+        LinkFailedCase{"IntegerRequest", [](Session& s) { s.link.ReadCurrentInteger(0); }, 1, 1},
+        LinkFailedCase{"ClockWrite", [](Session& s) { s.link.WriteClock(0, 0); }, 1, 1},
         LinkFailedCase{"CurrentValues", readCurrentValues, 18, 1},
         LinkFailedCase{"ClockRead", ReadClock, 1, 1},
         LinkFailedCase{"OpeningRead", openingRead, 6, 0},

@@ -21,7 +21,7 @@ using test::RecordingHost;
 class OpeningRead : public ::testing::Test {
 protected:
     void SetUp() override {
-        session.link.DeviceAddress = 1;
+        session.link.setDeviceAddress(1);
         session.clock = [this] { return m_now; };
         meter.parameters = {{0, 1234.0f}, {3, 25.0f},     {10, 8.0f},
                             {20, 50.0f},  {30, 20000.0f}, {40, 500.0f}};
@@ -151,7 +151,7 @@ TEST_F(OpeningRead, SilentMeterCreatesNoFileButEnablesHangUp) {
     EXPECT_EQ(session.display.statusText, "Параметры записаны");
     EXPECT_EQ(session.display.gsmStatus, "Считывание параметров");
     EXPECT_TRUE(session.display.hangUpEnabled);
-    EXPECT_EQ(session.link.LinkFailed, 1);
+    EXPECT_TRUE(session.link.LinkFailed());
     // Formats from what the failed reads stored (about 2.4e-38: up to 10 m3/h).
     EXPECT_EQ(session.formats.ValueFormats[0].precision, 4);
     EXPECT_EQ(session.formats.ValueFormats[15].width, 6);

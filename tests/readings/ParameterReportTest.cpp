@@ -34,7 +34,7 @@ protected:
     void SetUp() override {
         m_separator = decimalSeparator();
         setDecimalSeparator(QLatin1Char('.'));
-        session.link.DeviceAddress = 1;
+        session.link.setDeviceAddress(1);
         fillParameterNames(session.ParameterNames);
         meter.parameters = test::knownMeterParameters();
         meter.attach(line);
@@ -70,7 +70,7 @@ TEST_F(ParameterReport, WholeReportOfAKnownMeter) {
     EXPECT_EQ(session.display.statusText, "Параметры записаны");
     EXPECT_EQ(session.display.setCounter, "n=3");
     EXPECT_EQ(session.display.memo, QStringList{"OK=0"});
-    EXPECT_EQ(session.link.LinkFailed, 0);
+    EXPECT_FALSE(session.link.LinkFailed());
 
     // Slots 0..119 and 135..138, one frame each.
     const auto frames = line.sentFrames();
@@ -99,12 +99,12 @@ TEST_F(ParameterReport, RegionalCommaAndTwoReportsInOneFile) {
 TEST_F(ParameterReport, StopsAtTheFirstFailedSlotAndWritesAllTheSame) {
     const QString path = openParameterFile();
     meter.silentParameters = {7, 8};
-    session.link.values[15] = 99; // from an earlier read: slot 15 is not read again
+    session.link.setValue(15, 99); // from an earlier read: slot 15 is not read again
     run();
     const auto frames = line.sentFrames();
     ASSERT_EQ(frames.size(), 7u + 11);
     EXPECT_EQ(uint8_t(frames.back()[3]), 7);
-    EXPECT_EQ(session.link.LinkFailed, 1);
+    EXPECT_TRUE(session.link.LinkFailed());
     EXPECT_EQ(session.display.progress, 4); // 6*100/138
     const QByteArray report = readAll(path);
     EXPECT_TRUE(report.contains("\r\nDCON               | 0       |\r\n"));
@@ -261,10 +261,9 @@ TEST(ReplyView, LastReplyBytesAndFigures) {
     Session session{line, host, home.path()};
     const QChar saved = decimalSeparator();
     setDecimalSeparator(QLatin1Char(','));
-    session.link.DeviceAddress = 1;
+    session.link.setDeviceAddress(1);
     line.queueReply(test::hexBytes("00 00 00 00 00 00 24 74 49 EE 0D"));
-    session.link.ValueIndex = 0;
-    session.link.ReadParameter();
+    session.link.ReadParameter(0);
     replyView(session);
     EXPECT_EQ(session.display.memo,
               (QStringList{"0", "0", "0", "0", "0", "0", "36", "116", "73", "238", "13", "1",
@@ -273,7 +272,7 @@ TEST(ReplyView, LastReplyBytesAndFigures) {
 
     session.display.memo.clear();
     line.queueReply(FakeMeter::frame(makeReply(1, 5, 0, 0, bitsFromFloat(3.4e38f))));
-    session.link.ReadParameter();
+    session.link.ReadParameter(0);
     replyView(session);
     EXPECT_EQ(session.display.memo[14], "f=3,4000E+38");
     setDecimalSeparator(saved);

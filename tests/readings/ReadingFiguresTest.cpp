@@ -19,7 +19,7 @@ class ReadingFigures : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(QDir(home.path()).mkdir("arc"));
-        session.link.DeviceAddress = 1;
+        session.link.setDeviceAddress(1);
         session.formats.ScaleTable = kScaleTableStart;
         session.clock = [] { return QDateTime(QDate(2014, 1, 5), QTime(9, 7, 41)); };
         session.figures = &sink;
@@ -78,10 +78,10 @@ TEST_F(ReadingFigures, OpeningReadNamesTheReportSet) {
 
 TEST_F(ReadingFigures, CurrentValuesAsTheLabelsScaleThem) {
     // Maximum flows giving 4, 3, 2 and 0 decimals: volume divisors 1000, 100, 10 and 0.1.
-    session.link.values[10] = 10;
-    session.link.values[20] = 10.5;
-    session.link.values[30] = 1000;
-    session.link.values[40] = 20000;
+    session.link.setValue(10, 10);
+    session.link.setValue(20, 10.5);
+    session.link.setValue(30, 1000);
+    session.link.setValue(40, 20000);
     meter.floats = {{0, 1.5f}, {1, -2.25f}, {2, 12345.6787109375f}, {3, 987.625f}};
     meter.integers = {{0, 12345},     {1, 12345}, {2, 12345}, {3, 7},      {8, 87654321},
                       {9, 123456789}, {10, 0},    {11, 5},    {12, -10000}};

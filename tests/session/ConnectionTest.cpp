@@ -61,8 +61,8 @@ protected:
 
 TEST_F(ConnectionSteps, StartClosesThreeTimesLogsRateAndOpens) {
     openConnection(session, "1", "3", 4);
-    EXPECT_EQ(session.link.DeviceAddress, 1);
-    EXPECT_EQ(session.link.PortNumber, 3);
+    EXPECT_EQ(session.link.DeviceAddress(), 1);
+    EXPECT_EQ(session.link.PortNumber(), 3);
     ASSERT_EQ(line.calls.size(), 4u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(line.calls[size_t(i)].kind, Kind::Close);
@@ -79,10 +79,10 @@ TEST_F(ConnectionSteps, StartClosesThreeTimesLogsRateAndOpens) {
 
 TEST_F(ConnectionSteps, NumbersAreCutToTheirLowByte) {
     openConnection(session, "256", "300", 0);
-    EXPECT_EQ(session.link.DeviceAddress, 0);
-    EXPECT_EQ(session.link.PortNumber, 44);
+    EXPECT_EQ(session.link.DeviceAddress(), 0);
+    EXPECT_EQ(session.link.PortNumber(), 44);
     openConnection(session, "-1", "1", 8);
-    EXPECT_EQ(session.link.DeviceAddress, 255);
+    EXPECT_EQ(session.link.DeviceAddress(), 255);
     EXPECT_EQ(line.calls.back().rate, 115200u);
 }
 
@@ -94,27 +94,27 @@ TEST_F(ConnectionSteps, NoRateItemOpensNothing) {
 }
 
 TEST_F(ConnectionSteps, BadAddressStopsBeforeThePort) {
-    session.link.PortNumber = 9;
+    session.link.setPortNumber(9);
     EXPECT_THROW(openConnection(session, "abc", "3", 4), OperationError);
     EXPECT_TRUE(line.calls.empty());
-    EXPECT_EQ(session.link.PortNumber, 9);
+    EXPECT_EQ(session.link.PortNumber(), 9);
     EXPECT_TRUE(session.display.memo.isEmpty());
 }
 
 TEST_F(ConnectionSteps, CountersResetButLinkFailedKept) {
-    session.link.RequestCount = 5;
-    session.link.ErrorCount = 4;
-    session.link.TimeoutCount = 1;
-    session.link.LinkFailed = 1;
+    session.link.ReadParameter(0); // the line is silent: the request runs out
+    ASSERT_EQ(session.link.RequestCount(), 12);
+    ASSERT_EQ(session.link.ErrorCount(), 11);
+    ASSERT_EQ(session.link.TimeoutCount(), 1);
     resetCounters(session);
-    EXPECT_EQ(session.link.RequestCount, 0);
-    EXPECT_EQ(session.link.ErrorCount, 0);
-    EXPECT_EQ(session.link.TimeoutCount, 0);
-    EXPECT_EQ(session.link.LinkFailed, 1);
+    EXPECT_EQ(session.link.RequestCount(), 0);
+    EXPECT_EQ(session.link.ErrorCount(), 0);
+    EXPECT_EQ(session.link.TimeoutCount(), 0);
+    EXPECT_TRUE(session.link.LinkFailed());
 }
 
 TEST_F(ConnectionSteps, StopClosesPortAndFilesOnceAndASecondStopIsHarmless) {
-    session.link.PortNumber = 3;
+    session.link.setPortNumber(3);
     const QString folder = home.path() + "/arc/";
     ASSERT_TRUE(QDir().mkpath(folder));
     for (int i = 0; i < kReportCount; ++i)
@@ -154,16 +154,12 @@ TEST_F(ConnectionSteps, StopShowsAFileThatFailsToCloseAndStillClosesTheOthers) {
 #endif
 
 TEST_F(ConnectionSteps, StartUpOpensPortOneAndSetsConstants) {
-    session.link.ExpectedReplyLength = 0;
-    session.link.ReceiveAux = 0;
     loadRunState(session);
     openStartUpPort(session);
     ASSERT_EQ(line.calls.size(), 1u);
     EXPECT_EQ(line.calls[0].kind, Kind::Open);
     EXPECT_EQ(line.calls[0].port, 1);
     EXPECT_EQ(line.calls[0].rate, 9600u);
-    EXPECT_EQ(session.link.ExpectedReplyLength, 11);
-    EXPECT_EQ(session.link.ReceiveAux, 200);
     EXPECT_EQ(session.formats.ScaleTable, kScaleTableStart);
     EXPECT_EQ(session.ParameterNames[0], "Серийный номер");
     EXPECT_EQ(session.nodes.loaded, 0); // no node list in the home folder

@@ -25,12 +25,7 @@ protected:
 TEST_F(Guard, SecondOperationDuringMessagePassIsRefused) {
     int inner = 0;
     host.onMessagePass = [&] { EXPECT_TRUE(session.runOperation([&] { ++inner; }).refused()); };
-    EXPECT_TRUE(session
-                    .runOperation([&] {
-                        session.link.ValueIndex = 0;
-                        session.link.ReadCurrentFloat();
-                    })
-                    .done());
+    EXPECT_TRUE(session.runOperation([&] { session.link.ReadCurrentFloat(0); }).done());
     EXPECT_EQ(inner, 0);
     EXPECT_GT(host.messagePasses, 0);
     EXPECT_FALSE(session.busy());
@@ -52,13 +47,13 @@ TEST_F(Guard, EveryEndIsOneResult) {
         size_t frames;
     };
     const Case cases[] = {
-        {"unanswered", 0, [](Session& s) { s.link.ReadCurrentFloat(); }, Kind::Done, "", 11},
+        {"unanswered", 0, [](Session& s) { s.link.ReadCurrentFloat(0); }, Kind::Done, "", 11},
         {"error", 0, [](Session&) { throw OperationError("I/O error 103"); }, Kind::Failed,
          "I/O error 103", 0},
         {"stopped at the third pass", 3,
          [](Session& s) {
-             s.link.ReadCurrentFloat();
-             s.link.ReadCurrentFloat();
+             s.link.ReadCurrentFloat(0);
+             s.link.ReadCurrentFloat(0);
          },
          Kind::Stopped, "", 3},
         {"opening read stopped", 2, [](Session& s) { openingRead(s); }, Kind::Stopped, "", 2},
@@ -77,13 +72,13 @@ TEST_F(Guard, EveryEndIsOneResult) {
         EXPECT_EQ(s.reports.FilesOpen, 0) << c.name;
         EXPECT_FALSE(s.busy()) << c.name;
         front.stopWhen = nullptr;
-        EXPECT_TRUE(s.runOperation([&] { s.link.ReadCurrentFloat(); }).done()) << c.name;
+        EXPECT_TRUE(s.runOperation([&] { s.link.ReadCurrentFloat(0); }).done()) << c.name;
         EXPECT_EQ(silent.sentFrames().size(), c.frames + 11) << c.name;
     }
 }
 
 TEST_F(Guard, OpeningReadAskedForMeanwhileRunsWhenTheOperationEnds) {
-    session.link.DeviceAddress = 1;
+    session.link.setDeviceAddress(1);
     bool asked = false;
     host.onMessagePass = [&] {
         if (!asked) {
@@ -91,7 +86,7 @@ TEST_F(Guard, OpeningReadAskedForMeanwhileRunsWhenTheOperationEnds) {
             session.requestOpeningRead();
         }
     };
-    session.runOperation([&] { session.link.ReadCurrentFloat(); });
+    session.runOperation([&] { session.link.ReadCurrentFloat(0); });
     // The opening read ran after the operation: its parameter frames follow the float frames.
     const auto frames = line.sentFrames();
     ASSERT_GT(frames.size(), 11u);
@@ -106,7 +101,7 @@ TEST_F(Guard, StopDropsAPendingOpeningRead) {
         session.requestOpeningRead();
         session.cancelOpeningRead();
     };
-    session.runOperation([&] { session.link.ReadCurrentFloat(); });
+    session.runOperation([&] { session.link.ReadCurrentFloat(0); });
     EXPECT_EQ(line.sentFrames().size(), 11u);
 }
 

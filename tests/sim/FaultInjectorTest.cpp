@@ -12,7 +12,7 @@ namespace {
 const QByteArray kReply = rt570::test::hexBytes("23 01 05 00 00 00 82 9F 46 9D 0D");
 
 bool checksumOk(const QByteArray& b) {
-    return b.size() == kFrameLength && replyChecksumOk(reinterpret_cast<const uint8_t*>(b.data()));
+    return b.size() == kFrameLength && replyChecksumOk(frameAt(b));
 }
 
 TEST(Faults, NoneLeaveTheReplyAlone) {

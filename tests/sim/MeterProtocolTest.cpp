@@ -44,7 +44,7 @@ TEST_F(Protocol, EveryCommandIsAnsweredWithAGoodFrame) {
     for (const auto& c : cases) {
         const QByteArray reply = protocol.feed(request(1, c.command, c.index, c.extra, c.data));
         ASSERT_EQ(reply.size(), kFrameLength) << int(c.command);
-        const auto* b = reinterpret_cast<const uint8_t*>(reply.constData());
+        const Frame b = frameAt(reply);
         EXPECT_TRUE(replyChecksumOk(b));
         EXPECT_EQ(b[0], kFrameStart);
         EXPECT_EQ(b[2], c.command);
@@ -58,11 +58,9 @@ TEST_F(Protocol, EveryCommandIsAnsweredWithAGoodFrame) {
 TEST_F(Protocol, ArchiveRepliesCarryTheModelsRecord) {
     const uint32_t code = 1403150700;
     QByteArray r = protocol.feed(request(1, kCmdArchiveInteger, 4, 0, code));
-    EXPECT_EQ(readLe32(reinterpret_cast<const uint8_t*>(r.constData()) + kDataByte),
-              uint32_t(model.archiveInteger(0, 4, code)));
+    EXPECT_EQ(frameData(frameAt(r)), uint32_t(model.archiveInteger(0, 4, code)));
     r = protocol.feed(request(1, kCmdArchiveFloat, 3, 1, code));
-    EXPECT_EQ(readLe32(reinterpret_cast<const uint8_t*>(r.constData()) + kDataByte),
-              bitsFromFloat(model.archiveFloat(1, 3, code)));
+    EXPECT_EQ(frameData(frameAt(r)), bitsFromFloat(model.archiveFloat(1, 3, code)));
 }
 
 TEST_F(Protocol, ClockWriteThenReadGivesTheTimeWritten) {
@@ -79,7 +77,7 @@ TEST_F(Protocol, WrongChecksumOtherAddressAndUnknownCommandStaySilent) {
     EXPECT_TRUE(protocol.feed(request(1, 7, 0)).isEmpty());
     QByteArray noCr = request(1, kCmdParameter, 0);
     noCr[10] = 0x0A;
-    noCr[kChecksumByte] = char(frameChecksum(reinterpret_cast<const uint8_t*>(noCr.constData())));
+    noCr[kChecksumByte] = char(frameChecksum(frameAt(noCr)));
     EXPECT_TRUE(protocol.feed(noCr).isEmpty());
     EXPECT_EQ(protocol.answered(), 0);
     // A good frame right after is answered: nothing of the rejected ones was left behind.
@@ -139,31 +137,25 @@ TEST_F(Protocol, LinkRoutinesStoreWhatTheModelSays) {
     rt570::test::RecordingHost host;
     line.responder = [&](const QByteArray& sent) { return protocol.feed(sent); };
     Link link(line, host);
-    link.DeviceAddress = 1;
+    link.setDeviceAddress(1);
     for (uint8_t slot : {0, 3, 9, 10, 20, 30, 40, 138}) {
-        link.ValueIndex = slot;
-        link.ReadParameter();
-        EXPECT_EQ(link.values[slot], double(model.parameter(slot))) << int(slot);
+        link.ReadParameter(slot);
+        EXPECT_EQ(link.values()[slot], double(model.parameter(slot))) << int(slot);
     }
     for (uint8_t i = 0; i < 4; ++i) {
-        link.ValueIndex = i;
-        link.ReadCurrentFloat();
-        EXPECT_EQ(link.values[256 + i], double(model.currentFloat(i)));
+        link.ReadCurrentFloat(i);
+        EXPECT_EQ(link.values()[256 + i], double(model.currentFloat(i)));
     }
     for (uint8_t i = 0; i <= 12; ++i) {
-        link.ValueIndex = i;
-        link.ReadCurrentInteger();
-        EXPECT_EQ(link.values[512 + i], double(model.currentInteger(i)));
+        link.ReadCurrentInteger(i);
+        EXPECT_EQ(link.values()[512 + i], double(model.currentInteger(i)));
     }
-    link.DateCode = 1403081704;
-    link.ClockSeconds = 9;
-    link.WriteClock();
-    link.DateCode = 0;
-    link.requestClock();
-    EXPECT_EQ(link.DateCode, 1403081704u);
-    EXPECT_EQ(link.ClockSeconds, 9);
-    EXPECT_EQ(link.ErrorCount, 0);
-    EXPECT_EQ(link.LinkFailed, 0);
+    link.WriteClock(9, 1403081704);
+    const ClockReply clock = link.requestClock();
+    EXPECT_EQ(clock.dateCode, 1403081704u);
+    EXPECT_EQ(clock.seconds, 9);
+    EXPECT_EQ(link.ErrorCount(), 0);
+    EXPECT_FALSE(link.LinkFailed());
 }
 
 } // namespace

@@ -48,9 +48,7 @@ protected:
         now += 10;
         const QByteArray reply = joined(modem.feed(test::request(1, command, index, 0, data)));
         EXPECT_EQ(reply.size(), kFrameLength);
-        return reply.size() == kFrameLength
-                   ? readLe32(reinterpret_cast<const uint8_t*>(reply.constData()) + kDataByte)
-                   : 0;
+        return reply.size() == kFrameLength ? frameData(frameAt(reply)) : 0;
     }
     void hangUp() {
         now += 2000;

@@ -38,8 +38,7 @@ int FakeSerialLine::Send_Binary(uint8_t port, const uint8_t* buf, int count) {
     return count;
 }
 
-uint16_t FakeSerialLine::Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                                        uint16_t*) {
+uint16_t FakeSerialLine::Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) {
     if (onRead)
         onRead(reads);
     ++reads;

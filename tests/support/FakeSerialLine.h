@@ -29,8 +29,7 @@ public:
     void Open_Com(uint8_t port, uint32_t rate, int dataBits, int parity, int stopBits) override;
     void Close_Com(uint8_t port) override;
     int Send_Binary(uint8_t port, const uint8_t* buf, int count) override;
-    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count,
-                            uint16_t* aux) override;
+    uint16_t Receive_Binary(uint8_t port, uint8_t* buf, int timeoutMs, int count) override;
 
     // One reply per frame sent, in order; an empty entry is a silent attempt. When the queue is
     // empty the responder (if set) answers, else the line stays silent.

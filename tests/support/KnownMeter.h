@@ -50,8 +50,8 @@ struct ArchiveAsk {
 };
 
 inline ArchiveAsk askOf(const QByteArray& frame) {
-    const auto* b = reinterpret_cast<const uint8_t*>(frame.constData());
-    return {b[2], b[3], b[4], readLe32(b + 5)};
+    const Frame b = frameAt(frame);
+    return {b[2], b[3], b[4], frameData(b)};
 }
 
 // The known archive: every value follows from the quantity, the kind and the date code, so a
