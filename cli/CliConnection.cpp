@@ -33,7 +33,7 @@ CliConnection::~CliConnection() {
 ConnectionOutcome CliConnection::run(const QString& dial) {
     loadRunState(m_session);
     resetCounters(m_session);
-    if (openPort() && (dial.isEmpty() || call(dial)) && openingRead())
+    if (openPort() && (dial.isEmpty() || call(dial)) && openingRead() && holdReportSet())
         runOperations();
     if (m_callStands)
         hangUp();
@@ -186,6 +186,19 @@ QString CliConnection::triedReportPath() const {
     return path;
 }
 
+// With several modem lines, the set the opening read made is taken before anything is written
+// to it: another line may be writing the same set (the same meter in the same minute).
+bool CliConnection::holdReportSet() {
+    if (!m_env.reportSets || m_session.reports.FilesOpen != 1)
+        return true;
+    m_reportSet = m_env.reportSets->take(m_session.reports.ReportFiles[0].path(),
+                                         [this] { return stopAsked(); });
+    if (m_reportSet.held())
+        return true;
+    stopped();
+    return false;
+}
+
 void CliConnection::closeAll() {
     m_host.setInterruption({});
     try {
@@ -194,6 +207,7 @@ void CliConnection::closeAll() {
         m_host.showError(error.message());
         fail(RunResult::FileError, kExitFileError);
     }
+    m_reportSet.release();
 }
 
 ConnectionOutcome CliConnection::finish() {

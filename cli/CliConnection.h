@@ -3,6 +3,7 @@
 #include "cli/CarrierWatch.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
+#include "cli/ReportSetLocks.h"
 #include "session/Session.h"
 
 #include <QString>
@@ -44,6 +45,7 @@ private:
 
     bool openPort();
     bool openingRead();
+    bool holdReportSet();
     QString triedReportPath() const;
     void closeAll();
     ConnectionOutcome finish();
@@ -70,6 +72,7 @@ private:
     bool m_meterClockGiven = false;
     Interruption m_interruption = Interruption::None;
     ConnectionOutcome m_outcome;
+    ReportSetLocks::Held m_reportSet;
 };
 
 } // namespace rt570::cli

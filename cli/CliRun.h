@@ -19,6 +19,7 @@ namespace rt570::cli {
 
 class CliHost;
 class FigureOutputs;
+class ReportSetLocks;
 
 // Exit statuses of a run.
 enum ExitStatus {
@@ -59,6 +60,8 @@ struct RunEnvironment {
     std::function<bool()> stopRequested;
     // A sink that takes the figures instead of the outputs' (tests record them); may be null.
     FigureSink* figures = nullptr;
+    // The report sets the run's modem lines are writing, shared by them; may be null.
+    ReportSetLocks* reportSets = nullptr;
 };
 
 // How one connection ended.

@@ -5,6 +5,7 @@
 #include "cli/FigureOutputs.h"
 #include "cli/ModemLine.h"
 #include "cli/PortProblem.h"
+#include "cli/ReportSetLocks.h"
 #include "cli/StopSignal.h"
 #include "cli/Usage.h"
 #include "link/TracingSerialLine.h"
@@ -117,6 +118,8 @@ int main(int argc, char* argv[]) {
     environment.outputs = &outputs;
     environment.version = QStringLiteral(RT570_VERSION);
     environment.stopRequested = [] { return stopSignal() != 0; };
+    ReportSetLocks reportSets;
+    environment.reportSets = &reportSets;
     LineMaker makeLine;
     std::mutex csvGuard;
     if (lines > 1)
