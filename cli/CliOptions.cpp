@@ -1,15 +1,13 @@
 #include "cli/CliOptions.h"
 
-#include "archives/ArchiveDate.h"
-#include "cli/CatchUp.h"
+#include "cli/OperationWords.h"
+#include "cli/OptionChecks.h"
 #include "link/Cp1251.h"
 #include "session/Connection.h"
 #include "store/StoreTarget.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <array>
 
 namespace rt570::cli {
 
@@ -18,23 +16,6 @@ namespace {
 constexpr int kMaxByte = 255;
 constexpr int kMaxCatchUpDays = 62;
 const char kProgramName[] = "rt570-cli";
-const char kCollect[] = "collect";
-const char kImport[] = "import";
-
-struct OperationSpelling {
-    const char* name;
-    CliOperation::Kind kind;
-    bool takesDate;
-};
-
-constexpr std::array<OperationSpelling, 6> kOperations{{
-    {"values", CliOperation::Values, false},
-    {"set-clock", CliOperation::SetClock, false},
-    {"params", CliOperation::Params, false},
-    {"hourly", CliOperation::Hourly, true},
-    {"daily", CliOperation::Daily, true},
-    {"monthly", CliOperation::Monthly, true},
-}};
 
 // A plain decimal number in 0..255 (no sign, no blanks); -1 otherwise.
 int parseByte(const QString& text) {
@@ -157,134 +138,12 @@ QString takeOptions(const QCommandLineParser& parser, const Definitions& d, CliO
     return {};
 }
 
-// The operations in order, each archive operation with its date; an error text on bad usage.
-QString takeOperations(QStringList words, const QDate& today, CliOptions& options) {
-    if (!words.isEmpty() && words.first() == QLatin1String(kImport)) {
-        if (words.size() != 2 || words[1].isEmpty())
-            return QStringLiteral("import takes one SQLite figure database (import FILE.db)");
-        options.importPath = words[1];
-        return {};
-    }
-    if (!words.isEmpty() && words.first() == QLatin1String(kCollect)) {
-        options.collect = true;
-        words.removeFirst();
-    }
-    options.operationsText = words.join(QLatin1Char(' '));
-    for (int i = 0; i < words.size(); ++i) {
-        const QString& word = words[i];
-        const OperationSpelling* spelling = nullptr;
-        for (const OperationSpelling& op : kOperations)
-            if (word == QLatin1String(op.name))
-                spelling = &op;
-        if (!spelling)
-            return QStringLiteral("unknown operation '%1'").arg(word);
-        CliOperation operation;
-        operation.kind = spelling->kind;
-        if (spelling->takesDate) {
-            if (i + 1 >= words.size())
-                return QStringLiteral("%1 needs a date (YYYY-MM-DD, today, yesterday or "
-                                      "missing)")
-                    .arg(word);
-            const QString text = words[++i];
-            operation.missing = text == QLatin1String("missing");
-            if (operation.missing) {
-                options.operations.push_back(operation);
-                continue;
-            }
-            operation.date = parseArchiveDate(text, today);
-            if (!operation.date.isValid())
-                return QStringLiteral("bad date '%1' for %2 (YYYY-MM-DD from 2000-01-01 to "
-                                      "2042-12-31, today, yesterday or missing)")
-                    .arg(text, word);
-            if (operation.date > today)
-                return QStringLiteral("the date %1 for %2 is after the PC's date %3: none of its "
-                                      "periods has ended yet")
-                    .arg(text, word, today.toString(Qt::ISODate));
-        }
-        options.operations.push_back(operation);
-    }
-    return {};
-}
-
-// The modem lines: several only with collect, named by --device or by --port, each once.
-QString checkModemLines(const CliOptions& options) {
-    const bool several = options.ports.size() > 1 || options.devices.size() > 1;
-    if (several && !options.collect)
-        return QStringLiteral("--port and --device name one port; several go with collect, one "
-                              "modem line each");
-    if (options.ports.size() > 1 && !options.devices.isEmpty())
-        return QStringLiteral("name the modem lines with --device or with --port, not both");
-    for (size_t i = 0; i < options.ports.size(); ++i)
-        for (size_t j = 0; j < i; ++j)
-            if (options.ports[i] == options.ports[j])
-                return QStringLiteral("the port %1 is named twice").arg(options.ports[i]);
-    for (int i = 0; i < options.devices.size(); ++i)
-        for (int j = 0; j < i; ++j)
-            if (sameDevice(options.devices[i], options.devices[j]))
-                return options.devices[i] == options.devices[j]
-                           ? QStringLiteral("the device %1 is named twice").arg(options.devices[i])
-                           : QStringLiteral("the device %1 is named twice, also as %2")
-                                 .arg(options.devices[j], options.devices[i]);
-    return {};
-}
-
-// Options that only make sense together.
-QString checkCombinations(const CliOptions& options) {
-    if (!options.importPath.isEmpty())
-        return options.dbPath.isEmpty()
-                   ? QStringLiteral("import needs --db, the store to copy the figures into")
-                   : QString();
-    if (options.collect && options.gsm())
-        return QStringLiteral("collect dials the phones of the node list; --gsm is for one "
-                              "connection");
-    if (!options.collect && (!options.nodesPath.isEmpty() || !options.nodeNames.isEmpty()))
-        return QStringLiteral("--nodes and --node go with collect");
-    if (const QString lines = checkModemLines(options); !lines.isEmpty())
-        return lines;
-    if (options.blindDial && !options.collect && !options.gsm())
-        return QStringLiteral("--blind-dial goes with --gsm or collect");
-    if (options.operations.empty())
-        return QStringLiteral("no operation given");
-    if (asksForMissing(options.operations) && options.dbPath.isEmpty())
-        return QStringLiteral("missing needs --db");
-    return {};
-}
-
 } // namespace
-
-bool sameDevice(const QString& a, const QString& b) {
-    if (a == b)
-        return true;
-    const QString realA = QFileInfo(a).canonicalFilePath();
-    return !realA.isEmpty() && realA == QFileInfo(b).canonicalFilePath();
-}
-
-QDate parseArchiveDate(const QString& text, const QDate& today) {
-    QDate date;
-    if (text == QLatin1String("today")) {
-        date = today;
-    } else if (text == QLatin1String("yesterday")) {
-        date = today.addDays(-1);
-    } else {
-        static const QRegularExpression pattern(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
-        if (!pattern.match(text).hasMatch())
-            return {};
-        date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-    }
-    return date.isValid() && archiveDateInRange(date) ? date : QDate();
-}
 
 QString dialText(const QString& phone) {
     if (phone.startsWith(QLatin1String("AT"), Qt::CaseInsensitive))
         return phone;
     return QStringLiteral("ATD") + phone;
-}
-
-QString operationName(CliOperation::Kind kind) {
-    for (const OperationSpelling& op : kOperations)
-        if (op.kind == kind)
-            return QString::fromLatin1(op.name);
-    return {};
 }
 
 ParsedArguments parseArguments(const QStringList& arguments, const QDate& today) {

@@ -2,23 +2,15 @@
 
 #include "figures/FigureTable.h"
 #include "figures/window/FigureChart.h"
-#include "figures/window/ResultLook.h"
-#include "state/NumberText.h"
+#include "figures/window/PcTimeText.h"
 #include "store/StoreTarget.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
-#include <QFile>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -26,7 +18,6 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace rt570 {
@@ -34,13 +25,6 @@ namespace rt570 {
 namespace {
 
 constexpr int kRefreshMs = 60 * 1000;
-const QColor kOverdueBackground(0xf8, 0xd7, 0xd3);
-
-enum MeterColumn { SerialColumn, NodeColumn, PhoneColumn, RunColumn, ResultColumn, DayColumn };
-
-QString pcTimeText(const QDateTime& at) {
-    return at.isValid() ? at.toString(QStringLiteral("dd.MM.yyyy HH:mm")) : QStringLiteral("—");
-}
 
 } // namespace
 
@@ -126,72 +110,12 @@ void FiguresWindow::buildToolBar() {
         ->setToolTip(QStringLiteral("Сохранить график рисунком SVG"));
 }
 
-QWidget* FiguresWindow::buildMeterPane() {
-    auto* pane = new QWidget;
-    auto* layout = new QVBoxLayout(pane);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_filter = new QLineEdit;
-    m_filter->setObjectName(QStringLiteral("filter"));
-    m_filter->setPlaceholderText(QStringLiteral("Поиск: узел, телефон или номер"));
-    m_filter->setClearButtonEnabled(true);
-    connect(m_filter, &QLineEdit::textChanged, this, &FiguresWindow::fillMeters);
-    m_meters = new QTreeWidget;
-    m_meters->setObjectName(QStringLiteral("meters"));
-    m_meters->setRootIsDecorated(false);
-    m_meters->setHeaderLabels({QStringLiteral("Номер"), QStringLiteral("Узел"),
-                               QStringLiteral("Телефон"), QStringLiteral("Последний опрос"),
-                               QStringLiteral("Результат"), QStringLiteral("Часовые по")});
-    connect(m_meters, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (item && item->data(SerialColumn, Qt::UserRole).toLongLong() != m_serial)
-            showMeter(item->data(SerialColumn, Qt::UserRole).toLongLong());
-    });
-    layout->addWidget(m_filter);
-    layout->addWidget(m_meters);
-    return pane;
-}
-
 QWidget* FiguresWindow::buildTablePane() {
     m_table = new QTableWidget;
     m_table->setObjectName(QStringLiteral("table"));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     return m_table;
-}
-
-QWidget* FiguresWindow::buildNightsPane() {
-    auto* pane = new QWidget;
-    auto* layout = new QVBoxLayout(pane);
-    auto* bar = new QHBoxLayout;
-    auto* back = new QPushButton(style()->standardIcon(QStyle::SP_ArrowBack), QString());
-    auto* forward = new QPushButton(style()->standardIcon(QStyle::SP_ArrowForward), QString());
-    back->setToolTip(QStringLiteral("Предыдущий месяц"));
-    forward->setToolTip(QStringLiteral("Следующий месяц"));
-    m_nightsTitle = new QLabel;
-    connect(back, &QPushButton::clicked, this, [this] { showNights(m_nightsMonth.addMonths(-1)); });
-    connect(forward, &QPushButton::clicked, this,
-            [this] { showNights(m_nightsMonth.addMonths(1)); });
-    bar->addWidget(back);
-    bar->addWidget(m_nightsTitle);
-    bar->addWidget(forward);
-    bar->addStretch();
-    m_nights = new QTableWidget;
-    m_nights->setObjectName(QStringLiteral("nights"));
-    m_nights->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Fixed sizes: measuring 300 nodes by 31 nights cell by cell would take most of a second.
-    m_nights->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_nights->horizontalHeader()->setDefaultSectionSize(26);
-    m_nights->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_nights->verticalHeader()->setDefaultSectionSize(22);
-    connect(m_nights, &QTableWidget::cellClicked, this, &FiguresWindow::showRunOf);
-    m_run = new QPlainTextEdit;
-    m_run->setObjectName(QStringLiteral("run"));
-    m_run->setReadOnly(true);
-    m_run->setMaximumHeight(150);
-    m_run->setPlaceholderText(QStringLiteral("Щелчок по клетке покажет запись о том опросе"));
-    layout->addLayout(bar);
-    layout->addWidget(m_nights);
-    layout->addWidget(m_run);
-    return pane;
 }
 
 void FiguresWindow::setProblem(const QString& text) {
@@ -244,88 +168,11 @@ void FiguresWindow::refreshWhenChanged() {
         reload();
 }
 
-void FiguresWindow::fillMeters() {
-    const QSignalBlocker blocker(m_meters);
-    m_meters->clear();
-    const QDateTime now = m_now();
-    QTreeWidgetItem* current = nullptr;
-    for (const MeterRow& meter : m_meterRows) {
-        if (!meterMatches(meter, m_filter->text()))
-            continue;
-        auto* item = new QTreeWidgetItem(m_meters);
-        item->setText(SerialColumn, QString::number(meter.serial));
-        item->setData(SerialColumn, Qt::UserRole, meter.serial);
-        item->setText(NodeColumn, meter.node);
-        item->setText(PhoneColumn, meter.phone);
-        item->setText(RunColumn, pcTimeText(meter.lastRun));
-        item->setText(ResultColumn, resultLook(meter.lastResult).words);
-        item->setText(DayColumn, meter.lastHourlyDay.isValid()
-                                     ? meter.lastHourlyDay.toString(QStringLiteral("dd.MM.yyyy"))
-                                     : QStringLiteral("—"));
-        if (isOverdue(meter, now)) {
-            item->setIcon(SerialColumn, style()->standardIcon(QStyle::SP_MessageBoxWarning));
-            const QString why =
-                meter.lastGoodRun.isValid()
-                    ? QStringLiteral("Последний успешный опрос %1: больше двух суток назад")
-                          .arg(pcTimeText(meter.lastGoodRun))
-                    : QStringLiteral("Ни одного успешного опроса");
-            for (int column = 0; column < m_meters->columnCount(); ++column) {
-                item->setBackground(column, kOverdueBackground);
-                item->setToolTip(column, why);
-            }
-        }
-        if (meter.serial == m_serial)
-            current = item;
-    }
-    for (int column = 0; column < m_meters->columnCount(); ++column)
-        m_meters->resizeColumnToContents(column);
-    if (current)
-        m_meters->setCurrentItem(current);
-}
-
-void FiguresWindow::showMeter(qint64 serial) {
-    const bool first = m_serial == 0;
-    m_serial = serial;
-    // The first meter chosen opens on its last day with hourly figures.
-    if (first) {
-        for (const MeterRow& meter : m_meterRows) {
-            if (meter.serial == serial && meter.lastHourlyDay.isValid())
-                m_period = periodHolding(m_period.kind, meter.lastHourlyDay);
-        }
-    }
-    for (int row = 0; row < m_meters->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = m_meters->topLevelItem(row);
-        if (item->data(SerialColumn, Qt::UserRole).toLongLong() == serial) {
-            const QSignalBlocker blocker(m_meters);
-            m_meters->setCurrentItem(item);
-        }
-    }
-    drawPeriod();
-}
-
 void FiguresWindow::showPeriod(const Period& period) {
     if (!period.start.isValid())
         return;
     m_period = period;
     drawPeriod();
-}
-
-QString FiguresWindow::meterTitle() const {
-    for (const MeterRow& meter : m_meterRows) {
-        if (meter.serial == m_serial)
-            return meter.node.isEmpty()
-                       ? QStringLiteral("№ %1").arg(meter.serial)
-                       : QStringLiteral("%1, № %2").arg(meter.node).arg(meter.serial);
-    }
-    return QStringLiteral("№ %1").arg(m_serial);
-}
-
-QString FiguresWindow::meterNode() const {
-    for (const MeterRow& meter : m_meterRows) {
-        if (meter.serial == m_serial)
-            return meter.node;
-    }
-    return QString();
 }
 
 void FiguresWindow::drawPeriod() {
@@ -361,114 +208,6 @@ void FiguresWindow::drawPeriod() {
         }
     }
     m_table->resizeColumnsToContents();
-}
-
-void FiguresWindow::showNights(const QDate& month) {
-    m_nightsMonth = month;
-    fillNights();
-}
-
-void FiguresWindow::fillNights() {
-    m_nights->setUpdatesEnabled(false);
-    fillNightCells();
-    m_nights->setUpdatesEnabled(true);
-}
-
-void FiguresWindow::fillNightCells() {
-    m_nights->clear();
-    m_run->clear();
-    if (!m_nightsMonth.isValid())
-        return;
-    m_nightsTitle->setText(periodTitle(periodHolding(PeriodKind::Month, m_nightsMonth)));
-    if (!m_database || m_database->failed())
-        return;
-    QString error;
-    if (!readNights(m_database->database(), m_nightsMonth, m_grid, error)) {
-        setProblem(QStringLiteral("Ночные опросы не прочитаны: %1").arg(error));
-        return;
-    }
-    const int days = m_grid.month.daysInMonth();
-    m_nights->setRowCount(int(m_grid.nodes.size()));
-    m_nights->setColumnCount(days);
-    m_nights->setVerticalHeaderLabels(m_grid.nodes);
-    QStringList dayTitles;
-    for (int day = 1; day <= days; ++day)
-        dayTitles << QString::number(day);
-    m_nights->setHorizontalHeaderLabels(dayTitles);
-    for (int row = 0; row < int(m_grid.nodes.size()); ++row) {
-        for (int day = 0; day < days; ++day) {
-            const NightCell& cell = m_grid.cells[size_t(row)][size_t(day)];
-            auto* item = new QTableWidgetItem;
-            item->setTextAlignment(Qt::AlignCenter);
-            if (cell.run != 0) {
-                const ResultLook look = resultLook(cell.result);
-                item->setText(look.letter);
-                item->setBackground(look.colour);
-                item->setToolTip(
-                    QStringLiteral("Ночь на %1: %2")
-                        .arg(m_grid.month.addDays(day).toString(QStringLiteral("dd.MM.yyyy")),
-                             look.words));
-            }
-            m_nights->setItem(row, day, item);
-        }
-    }
-}
-
-void FiguresWindow::showRunOf(int row, int column) {
-    if (row < 0 || row >= int(m_grid.nodes.size()) || column < 0 ||
-        column >= int(m_grid.cells[size_t(row)].size()))
-        return;
-    const NightCell& cell = m_grid.cells[size_t(row)][size_t(column)];
-    if (cell.run == 0 || !m_database || m_database->failed()) {
-        m_run->setPlainText(QStringLiteral("В эту ночь узел не опрашивался"));
-        return;
-    }
-    QString error;
-    const auto fields = readRun(m_database->database(), cell.run, error);
-    QStringList lines;
-    for (const auto& [name, value] : fields)
-        lines << QStringLiteral("%1: %2").arg(name, value);
-    m_run->setPlainText(error.isEmpty() ? lines.join(QLatin1Char('\n')) : error);
-}
-
-void FiguresWindow::copyTable() {
-    if (m_serial == 0)
-        return;
-    QApplication::clipboard()->setText(tabText(m_figures, meterNode(), decimalSeparator()));
-    statusBar()->showMessage(QStringLiteral("Таблица скопирована в буфер обмена"));
-}
-
-void FiguresWindow::saveCsv() {
-    if (m_serial == 0)
-        return;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить таблицу"),
-                                                      QStringLiteral("%1.csv").arg(m_serial),
-                                                      QStringLiteral("CSV (*.csv)"));
-    if (path.isEmpty())
-        return;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(csvFile(m_figures, meterNode(), decimalSeparator())) < 0 || !file.flush())
-        setProblem(QStringLiteral("Файл %1 не записан: %2")
-                       .arg(QDir::toNativeSeparators(path), file.errorString()));
-    else
-        statusBar()->showMessage(
-            QStringLiteral("Сохранено: %1").arg(QDir::toNativeSeparators(path)));
-}
-
-void FiguresWindow::saveChart(const char* format) {
-    const bool png = QLatin1String(format) == QLatin1String("PNG");
-    const QString suffix = png ? QStringLiteral("png") : QStringLiteral("svg");
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Сохранить график"), QStringLiteral("%1.%2").arg(m_serial).arg(suffix),
-        QStringLiteral("%1 (*.%2)").arg(QLatin1String(format), suffix));
-    if (path.isEmpty())
-        return;
-    if (png ? m_chart->savePng(path) : m_chart->saveSvg(path))
-        statusBar()->showMessage(
-            QStringLiteral("Сохранено: %1").arg(QDir::toNativeSeparators(path)));
-    else
-        setProblem(QStringLiteral("Рисунок %1 не записан").arg(QDir::toNativeSeparators(path)));
 }
 
 } // namespace rt570
