@@ -1,8 +1,11 @@
 #include "figures/FigureDatabase.h"
 
 #include "store/FigureSchema.h"
+#include "store/PostgresSchema.h"
 #include "store/SchemaSteps.h"
 #include "store/SqlText.h"
+#include "store/StoreDatabase.h"
+#include "store/StoreTarget.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,10 +32,31 @@ bool holdsFigureTables(const QSqlDatabase& db) {
     return true;
 }
 
+// Why a store of a newer schema than this program knows is refused; empty for any other.
+QString newerSchema(const QString& shown, int version) {
+    const int known = int(figureSchemaSteps().size());
+    if (version <= known)
+        return {};
+    return QStringLiteral("Хранилище %1 более новой версии (%2), чем знает эта программа "
+                          "(%3): обновите программу")
+        .arg(shown)
+        .arg(version)
+        .arg(known);
+}
+
 } // namespace
 
-FigureDatabase::FigureDatabase(const QString& path)
-    : m_path(path), m_connectionName(uniqueConnectionName()) {
+FigureDatabase::FigureDatabase(const QString& store) : m_connectionName(uniqueConnectionName()) {
+    const ParsedTarget parsed = parseStoreTarget(store);
+    if (!parsed.ok())
+        m_error = QStringLiteral("Адрес хранилища не годится: %1").arg(parsed.error);
+    else if (parsed.target.engine == StoreTarget::Engine::Postgres)
+        openServer(parsed.target);
+    else
+        openFile(store);
+}
+
+void FigureDatabase::openFile(const QString& path) {
     const QString shown = QDir::toNativeSeparators(path);
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
         m_error = QStringLiteral("Нет драйвера SQLite (пакет libqt6sql6-sqlite): хранилище %1 "
@@ -55,18 +79,48 @@ FigureDatabase::FigureDatabase(const QString& path)
     }
     QString reason;
     const int version = schemaVersion(db, reason);
-    const int known = int(figureSchemaSteps().size());
     if (version < 0)
         m_error = QStringLiteral("Файл %1 не читается как хранилище: %2").arg(shown, reason);
-    else if (version > known)
-        m_error = QStringLiteral("Хранилище %1 более новой версии (%2), чем знает эта программа "
-                                 "(%3): обновите программу")
-                      .arg(shown)
-                      .arg(version)
-                      .arg(known);
+    else if (!newerSchema(shown, version).isEmpty())
+        m_error = newerSchema(shown, version);
     else if (version == 0 || !holdsFigureTables(db))
         m_error =
             QStringLiteral("Файл %1 не хранилище показаний (его пишет rt570-cli --db)").arg(shown);
+}
+
+void FigureDatabase::openServer(const StoreTarget& target) {
+    m_server = true;
+    const QString shown = target.text();
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
+        m_error = QStringLiteral("Нет драйвера PostgreSQL (пакет libqt6sql6-psql): хранилище %1 "
+                                 "не открыть")
+                      .arg(shown);
+        return;
+    }
+    const QString unreachable = connectPostgres(target, m_connectionName);
+    if (!unreachable.isEmpty()) {
+        m_error =
+            QStringLiteral("Не удалось подключиться к хранилищу %1: %2").arg(shown, unreachable);
+        return;
+    }
+    QSqlDatabase db = database();
+    QSqlQuery query(db);
+    // The window only reads: a statement that would write fails on the server.
+    if (!query.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"))) {
+        m_error = QStringLiteral("Хранилище %1 не открывается: %2")
+                      .arg(shown, sqlErrorText(query.lastError()));
+        return;
+    }
+    QString reason;
+    const int version = postgresSchemaVersion(db, reason);
+    if (version < 0)
+        m_error = QStringLiteral("База %1 не читается как хранилище: %2").arg(shown, reason);
+    else if (!newerSchema(shown, version).isEmpty())
+        m_error = newerSchema(shown, version);
+    else if (version == 0 || !holdsFigureTables(db))
+        m_error = QStringLiteral("В базе %1 нет хранилища показаний (его создаёт rt570-cli --db "
+                                 "при первом опросе)")
+                      .arg(shown);
 }
 
 FigureDatabase::~FigureDatabase() {
@@ -86,7 +140,12 @@ qint64 FigureDatabase::changeCount() const {
     if (failed())
         return -1;
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("PRAGMA data_version")) || !query.next())
+    // Runs are only ever added, each in the transaction of its figures: a commit raises the
+    // count, and the highest id tells a commit apart from a deletion and an addition.
+    const QString statement =
+        m_server ? QStringLiteral("SELECT count(*) + (coalesce(max(id), 0) << 32) FROM runs")
+                 : QStringLiteral("PRAGMA data_version");
+    if (!query.exec(statement) || !query.next())
         return -1;
     return query.value(0).toLongLong();
 }

@@ -23,11 +23,16 @@ const QString kMeters = QStringLiteral(
 
 // Per node: its latest run that named no meter.
 const QString kUnnamedRuns =
-    QStringLiteral("SELECT node, MAX(id), phone, started, result FROM runs "
-                   "WHERE serial IS NULL AND node <> '' GROUP BY node");
+    QStringLiteral("SELECT node, id, phone, started, result FROM runs WHERE id IN "
+                   "(SELECT MAX(id) FROM runs WHERE serial IS NULL AND node <> '' GROUP BY node)");
 
+// The PC's time of a run: a server's timestamp, or the text an SQLite file keeps.
 QDateTime pcTime(const QVariant& value) {
-    return value.isNull() ? QDateTime() : QDateTime::fromString(value.toString(), Qt::ISODate);
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime();
+    return QDateTime::fromString(value.toString(), Qt::ISODate);
 }
 
 struct UnnamedRun {

@@ -1,6 +1,7 @@
 #include "figures/NightGrid.h"
 
 #include "store/SqlText.h"
+#include "store/StoreDatabase.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,16 +14,31 @@ namespace {
 
 constexpr int kNightStartHour = 12;
 
-// A month's runs by their start, which begins with the PC's local time: compared as text,
-// "2026-11-30T12:00:00+03:00" is not below the bound "2026-11-30T12:00:00".
+// A month's runs by their start. An SQLite file keeps it as text that begins with the PC's
+// local time: compared as text, "2026-11-30T12:00:00+03:00" is not below the bound
+// "2026-11-30T12:00:00". A server keeps the instant, and is given the bound as one.
 const QString kNights =
     QStringLiteral("SELECT id, node, started, result FROM runs "
                    "WHERE started >= ? AND started < ? AND node <> '' ORDER BY id");
 const QString kRun = QStringLiteral("SELECT * FROM runs WHERE id = ?");
 
-QString bound(const QDate& day) {
-    return QDateTime(day, QTime(kNightStartHour, 0))
-        .toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"));
+QVariant bound(const QSqlDatabase& db, const QDate& day) {
+    const QDateTime noon(day, QTime(kNightStartHour, 0));
+    if (isPostgres(db))
+        return noon;
+    return noon.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"));
+}
+
+// A field of a run as the store holds it; a server's time as the PC's local time with its
+// offset, as an SQLite file keeps it.
+QString fieldText(const QVariant& value) {
+    if (value.isNull())
+        return QStringLiteral("NULL");
+    if (value.typeId() == QMetaType::QDateTime) {
+        const QDateTime at = value.toDateTime();
+        return at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODate);
+    }
+    return value.toString();
 }
 
 } // namespace
@@ -38,8 +54,8 @@ bool readNights(const QSqlDatabase& db, const QDate& month, NightGrid& grid, QSt
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.prepare(kNights);
-    query.addBindValue(bound(grid.month.addDays(-1)));
-    query.addBindValue(bound(grid.month.addDays(days - 1)));
+    query.addBindValue(bound(db, grid.month.addDays(-1)));
+    query.addBindValue(bound(db, grid.month.addDays(days - 1)));
     if (!query.exec()) {
         error = sqlErrorText(query.lastError());
         return false;
@@ -83,8 +99,7 @@ QList<QPair<QString, QString>> readRun(const QSqlDatabase& db, qint64 run, QStri
     }
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i)
-        fields.append({record.fieldName(i), query.value(i).isNull() ? QStringLiteral("NULL")
-                                                                    : query.value(i).toString()});
+        fields.append({record.fieldName(i), fieldText(query.value(i))});
     return fields;
 }
 

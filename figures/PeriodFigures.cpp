@@ -11,27 +11,45 @@ namespace rt570 {
 
 namespace {
 
-// Each statement yields the slot's number (0-based), the four channel figures, the four
-// operating times and the mains time.
+// Each statement yields what names the slot (the hour, the day, the month "yyyy-MM": a day is
+// an SQLite text and a server's date, so the slot is taken from it here), the four channel
+// figures, the four operating times and the mains time.
 const QString kHourly =
     QStringLiteral("SELECT hour, flow1, flow2, flow3, flow4, hours1, hours2, hours3, hours4, mains "
                    "FROM hourly WHERE serial = ? AND date = ?");
 const QString kDaily = QStringLiteral(
-    "SELECT CAST(substr(date, 9, 2) AS INTEGER) - 1, flow1, flow2, flow3, flow4, "
+    "SELECT date, flow1, flow2, flow3, flow4, "
     "hours1, hours2, hours3, hours4, mains FROM daily WHERE serial = ? AND date BETWEEN ? AND ?");
-const QString kMonthly = QStringLiteral(
-    "SELECT CAST(substr(month, 6, 2) AS INTEGER) - 1, volume1, volume2, volume3, volume4, "
-    "hours1, hours2, hours3, hours4, mains FROM monthly "
-    "WHERE serial = ? AND month BETWEEN ? AND ?");
-// The maximum flows of the meter's channels, the latest reading last.
+const QString kMonthly = QStringLiteral("SELECT month, volume1, volume2, volume3, volume4, "
+                                        "hours1, hours2, hours3, hours4, mains FROM monthly "
+                                        "WHERE serial = ? AND month BETWEEN ? AND ?");
+// The maximum flows of the meter's channels, the latest run's last.
 const QString kMaximumFlows =
     QStringLiteral("SELECT slot, value FROM parameters WHERE serial = ? AND slot IN (?, ?, ?, ?) "
-                   "ORDER BY rowid");
+                   "ORDER BY run");
 
 std::optional<double> figure(const QVariant& value) {
     if (value.isNull())
         return std::nullopt;
     return value.toDouble();
+}
+
+// The 0-based slot that a row's first column names.
+int slotOf(PeriodKind kind, const QVariant& value) {
+    switch (kind) {
+    case PeriodKind::Day:
+        return value.toInt();
+    case PeriodKind::Month: {
+        const QDate day = value.toDate();
+        return day.isValid() ? day.day() - 1 : -1;
+    }
+    case PeriodKind::Year: {
+        bool read = false;
+        const int month = value.toString().mid(5, 2).toInt(&read);
+        return read ? month - 1 : -1;
+    }
+    }
+    return -1;
 }
 
 void prepareRows(QSqlQuery& query, qint64 serial, const Period& period) {
@@ -81,7 +99,7 @@ bool readPeriod(const QSqlDatabase& db, qint64 serial, const Period& period, Per
         return false;
     }
     while (query.next()) {
-        const int slot = query.value(0).toInt();
+        const int slot = slotOf(period.kind, query.value(0));
         if (slot < 0 || slot >= int(figures.rows.size()))
             continue;
         FigureSlot& row = figures.rows[size_t(slot)];

@@ -62,6 +62,19 @@ QString connectOptions(const QStringList& params) {
 }
 
 QString openPostgres(const StoreTarget& target, const QString& connectionName) {
+    QString error = connectPostgres(target, connectionName);
+    if (!error.isEmpty())
+        return QStringLiteral("cannot connect: ") + error;
+    QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+    error = upgradePostgresSchema(db, postgresSchemaSteps());
+    if (!error.isEmpty())
+        return QStringLiteral("cannot prepare its tables: ") + error;
+    return {};
+}
+
+} // namespace
+
+QString connectPostgres(const StoreTarget& target, const QString& connectionName) {
     if (!QSqlDatabase::isDriverAvailable(kPostgresDriver))
         return QStringLiteral("the PostgreSQL driver of Qt SQL is missing (install the Debian "
                               "package libqt6sql6-psql)");
@@ -72,14 +85,9 @@ QString openPostgres(const StoreTarget& target, const QString& connectionName) {
     db.setDatabaseName(target.database);
     db.setConnectOptions(connectOptions(target.params));
     if (!db.open())
-        return QStringLiteral("cannot connect: ") + sqlErrorText(db.lastError());
-    const QString error = upgradePostgresSchema(db, postgresSchemaSteps());
-    if (!error.isEmpty())
-        return QStringLiteral("cannot prepare its tables: ") + error;
+        return sqlErrorText(db.lastError());
     return {};
 }
-
-} // namespace
 
 QString openFigureDatabase(const StoreTarget& target, const QString& connectionName,
                            int busyTimeoutMs) {

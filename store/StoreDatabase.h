@@ -17,6 +17,12 @@ namespace rt570 {
 QString openFigureDatabase(const StoreTarget& target, const QString& connectionName,
                            int busyTimeoutMs);
 
+// Only the connection to the PostgreSQL database of `target` (a URL's target), as Qt SQL's
+// connection `connectionName`, the URL's parameters passed on and a 10 s connect timeout unless
+// they give one; the schema is left as it is. Returns an empty text on success, else the reason
+// on one line (the client library's, or a missing driver), without the target's name.
+QString connectPostgres(const StoreTarget& target, const QString& connectionName);
+
 bool isPostgres(const QSqlDatabase& db);
 
 // The statement that begins a write transaction: on SQLite it takes the write lock at once, so

@@ -3,6 +3,7 @@
 #include "figures/FigureTable.h"
 #include "figures/window/FigureChart.h"
 #include "figures/window/PcTimeText.h"
+#include "store/StoreTarget.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -31,8 +32,10 @@ FiguresWindow::FiguresWindow(const QString& path, Clock now, QWidget* parent)
     : QMainWindow(parent), m_path(path),
       m_now(now ? std::move(now) : Clock([] { return QDateTime::currentDateTime(); })),
       m_period(periodHolding(PeriodKind::Day, QDate::currentDate())) {
-    setWindowTitle(
-        QStringLiteral("Показания расходомеров — %1").arg(QDir::toNativeSeparators(path)));
+    // A URL without its parameters, which may name key files.
+    const QString shown =
+        isDatabaseUrl(path) ? parseStoreTarget(path).target.text() : QDir::toNativeSeparators(path);
+    setWindowTitle(QStringLiteral("Показания расходомеров — %1").arg(shown));
     m_problem = new QLabel;
     m_problem->setObjectName(QStringLiteral("problem"));
     m_problem->setWordWrap(true);
@@ -121,8 +124,11 @@ void FiguresWindow::setProblem(const QString& text) {
 }
 
 void FiguresWindow::reload() {
-    if (!m_database || m_database->failed())
+    // A store that stopped answering (a server that went away) is opened anew.
+    if (!m_database || m_database->failed() || m_database->changeCount() < 0) {
+        m_database.reset();
         m_database = std::make_unique<FigureDatabase>(m_path);
+    }
     if (m_database->failed()) {
         setProblem(m_database->errorText());
         m_meterRows.clear();

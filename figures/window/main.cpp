@@ -1,6 +1,7 @@
 #include "figures/window/FiguresWindow.h"
 #include "state/NumberText.h"
 #include "state/RunState.h"
+#include "store/StoreTarget.h"
 
 #include <rt570/Version.h>
 
@@ -14,9 +15,12 @@ const QCommandLineOption kHelp({QStringLiteral("h"), QStringLiteral("help")},
                                QStringLiteral("Show this text."));
 const QCommandLineOption kVersion(QStringLiteral("version"), QStringLiteral("Show the version."));
 const QCommandLineOption kDb(QStringLiteral("db"),
-                             QStringLiteral("The figure store to show (default "
-                                            "$RT570_HOME/figures.db)."),
-                             QStringLiteral("FILE"));
+                             QStringLiteral("The figure store to show: an SQLite file (default\n"
+                                            "$RT570_HOME/figures.db) or a PostgreSQL database,\n"
+                                            "postgresql://[USER@]HOST[:PORT]/DBNAME[?PARAMS], as\n"
+                                            "rt570-cli --db takes them. A URL with a password is\n"
+                                            "refused: the password goes into ~/.pgpass."),
+                             QStringLiteral("FILE|URL"));
 
 // The window's own options. Qt's (-platform, -style, ...) are taken out of the arguments by
 // QApplication.
@@ -24,7 +28,8 @@ void describeOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         QStringLiteral("Shows the figures that rt570-cli --db keeps: charts and tables of each\n"
                        "meter's hourly, daily and monthly figures and the nodes' nightly runs.\n"
-                       "The store is only read, never written."));
+                       "The store, a file or a shared PostgreSQL database, is only read, never\n"
+                       "written."));
     parser.addOption(kHelp);
     parser.addOption(kVersion);
     parser.addOption(kDb);
@@ -68,9 +73,14 @@ int main(int argc, char* argv[]) {
                      qPrintable(parser.helpText()));
         return 2;
     }
-    rt570::setDecimalSeparator(rt570::separatorFromRegionalSettings());
     const QString path =
         parser.isSet(kDb) ? parser.value(kDb) : rt570::defaultHome() + QStringLiteral("figures.db");
+    // A URL that cannot be used, a password in it above all, is refused as rt570-cli refuses it.
+    if (const rt570::ParsedTarget target = rt570::parseStoreTarget(path); !target.ok()) {
+        std::fprintf(stderr, "rt570-figures: %s\n", qPrintable(target.error));
+        return 2;
+    }
+    rt570::setDecimalSeparator(rt570::separatorFromRegionalSettings());
     rt570::FiguresWindow window(path);
     window.setWindowIcon(QIcon::fromTheme(QStringLiteral("rt570-figures")));
     window.show();

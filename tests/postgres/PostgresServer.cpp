@@ -93,10 +93,10 @@ void PostgresServer::SetUp() {
                QStringLiteral("--locale=C"), QStringLiteral("--no-sync")}))
         return;
     // Only the socket in the folder; deadlocks found within 0.1 s so that the tests that make
-    // one stay quick; nothing forced to disk.
+    // one stay quick; nothing forced to disk; sessions in UTC, whatever the clients' zone.
     const QString options =
         QStringLiteral("-k %1 -c listen_addresses='' -c deadlock_timeout=100ms -c fsync=off "
-                       "-c synchronous_commit=off -c full_page_writes=off")
+                       "-c synchronous_commit=off -c full_page_writes=off -c timezone=UTC")
             .arg(m_folder);
     if (!tool(QStringLiteral("pg_ctl"),
               {QStringLiteral("-D"), data, QStringLiteral("-w"), QStringLiteral("-t"),
